@@ -1,0 +1,240 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <updatebutton.h>
+#include <updatecontroller.h>
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDebug>
+#include <QFileDialog>
+#include <QIcon>
+#include <QMediaContent>
+#include <QMediaMetaData>
+#include <QMediaPlayer>
+#include <QMessageBox>
+#include <QUrl>
+
+#include <limits>
+
+namespace {
+
+// The slider holds an int; media longer than INT_MAX ms would wrap negative.
+int toSliderValue(qint64 milliseconds)
+{
+    return int(qBound<qint64>(std::numeric_limits<int>::min(), milliseconds, std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+    , player(nullptr)
+    , version(4.1f)
+    , updateController(nullptr)
+    , updateButton(new QtAutoUpdater::UpdateButton(this, nullptr))
+{
+    ui->setupUi(this);
+    // The update button only carries the controller; the menu entry is the
+    // user's way to check for updates.
+    updateButton->setVisible(false);
+    initialiserUpdater();
+    updateController->start(QtAutoUpdater::UpdateController::InfoLevel);
+
+    player = new QMediaPlayer(this);
+    fileName = QString();
+    ui->label_fileName->setText(QString());
+    ui->label_albumTitle->setText(QString());
+    ui->label_albumArtist->setText(QString());
+    // Tags come from whatever file the user opens: never let them render as markup.
+    ui->label_fileName->setTextFormat(Qt::PlainText);
+    ui->label_albumTitle->setTextFormat(Qt::PlainText);
+    ui->label_albumArtist->setTextFormat(Qt::PlainText);
+    volumeSong(100);
+    ui->slider_MusicProgress->setEnabled(false);
+
+    connect(ui->actionA_propos_de_Qt, &QAction::triggered, qApp, &QApplication::aboutQt);
+    connect(player, &QMediaPlayer::positionChanged, this, &MainWindow::positionChanged);
+    connect(player, &QMediaPlayer::durationChanged, this, &MainWindow::durationChanged);
+}
+
+MainWindow::~MainWindow()
+{
+    // The player outlives the form by a moment (it is a child of the window);
+    // whatever it reports while shutting down must not reach the deleted form.
+    player->blockSignals(true);
+    delete ui;
+}
+
+void MainWindow::playSong()
+{
+    if (player->state() == QMediaPlayer::PlayingState) {
+        player->pause();
+        statusBar()->showMessage(tr("Musique en pause"), 0);
+        showPlayLook();
+    } else {
+        player->play();
+        statusBar()->showMessage(tr("Musique en cours de lecture"), 0);
+        showPauseLook();
+    }
+}
+
+void MainWindow::selectSong()
+{
+    const QByteArray startBytes = QByteArray("C:/Users/") + qgetenv("USERNAME") + QByteArray("/Music");
+    const QString startDirectory = QString::fromUtf8(startBytes.constData(), int(qstrnlen(startBytes.constData(), uint(startBytes.size()))));
+    qDebug() << startDirectory;
+
+    fileName = QFileDialog::getOpenFileName(this, tr("Sélectionner un fichier MP3"), startDirectory,
+                                            tr("Fichier audio (*.mp3 *.wav *.wave)"));
+
+    if (fileName.isEmpty()) {
+        player->setMedia(QMediaContent(QUrl::fromLocalFile(previousFileName)), nullptr);
+        qDebug() << "fileName == 0 Fichier précedent : " << previousFileName << Qt::endl;
+        showPlayLook();
+    } else {
+        ui->button_playPause->setEnabled(true);
+        ui->actionLancer->setEnabled(true);
+        ui->slider_MusicProgress->setEnabled(true);
+        showPlayLook();
+        previousFileName = fileName;
+        qDebug() << "fileName != 0 Fichier précedent : " << previousFileName << Qt::endl;
+        player->setMedia(QMediaContent(QUrl::fromLocalFile(fileName)), nullptr);
+    }
+
+    if (!metaDataHandlerConnected) {
+        metaDataHandlerConnected = true;
+        connect(player, &QMediaPlayer::mediaStatusChanged, [this](QMediaPlayer::MediaStatus status) {
+            if (status == QMediaPlayer::LoadedMedia)
+                loadMetaData();
+        });
+    }
+}
+
+void MainWindow::stopSong()
+{
+    player->stop();
+    statusBar()->showMessage(tr("Musique arrêtée"), 0);
+    showPlayLook();
+}
+
+void MainWindow::muteSong()
+{
+    if (player->isMuted()) {
+        // Moving the slider runs volumeSong() and unmuteSong() before we go on.
+        ui->slider_Volume->setValue(lastVolume);
+        player->setMuted(false);
+        statusBar()->showMessage(tr("Le son est activé"), 0);
+        showSoundOnLook();
+        qDebug() << "Son activé";
+    } else {
+        // Muting parks the slider at 0 so that it always shows what is heard.
+        ui->slider_Volume->setValue(0);
+        player->setMuted(true);
+        statusBar()->showMessage(tr("Le son est coupé"), 0);
+        showSoundOffLook();
+        qDebug() << "Son coupé";
+    }
+}
+
+void MainWindow::unmuteSong()
+{
+    player->setMuted(false);
+    showSoundOnLook();
+}
+
+void MainWindow::volumeSong(int volume)
+{
+    player->setVolume(volume);
+    const QString volumeText = QLatin1String("Volume : ") + QString::number(volume) + QLatin1String(" %");
+    ui->label_volumeLevel->setText(volumeText);
+    statusBar()->showMessage(volumeText, 0);
+    if (volume != 0)
+        lastVolume = volume;
+}
+
+void MainWindow::quitterApp()
+{
+    const QMessageBox::StandardButton answer =
+        QMessageBox::question(this, tr("Voulez-vous quitter ?"), tr("Voulez-vous vraiment fermer l'application ?"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+    if (answer == QMessageBox::Yes)
+        close();
+}
+
+void MainWindow::durationChanged(qint64 position)
+{
+    ui->slider_MusicProgress->setMaximum(toSliderValue(position));
+}
+
+void MainWindow::positionChanged(qint64 position)
+{
+    ui->slider_MusicProgress->setValue(toSliderValue(position));
+}
+
+void MainWindow::aboutUs()
+{
+    const QString versionText = QString::number(double(version), 'g', 6);
+    QMessageBox::about(this, tr("A propos du logicel"),
+                       tr("Logiciel fait par <b>Quenbrik</b> avec Qt.<br>"
+                          "<a href=\"https://quenbrik.fr\">Site de Quenbrik</a>"
+                          "<br>Version ")
+                           + versionText);
+}
+
+void MainWindow::loadMetaData()
+{
+    const QString title = player->metaData(QMediaMetaData::Title).toString();
+    qDebug() << "Titre: " << title;
+    ui->label_fileName->setText(tr("Titre: ") + player->metaData(QMediaMetaData::Title).toString());
+    ui->label_albumTitle->setText(tr("Album: ") + player->metaData(QMediaMetaData::AlbumTitle).toString());
+    ui->label_albumArtist->setText(tr("Artiste: ") + player->metaData(QMediaMetaData::AlbumArtist).toString());
+}
+
+void MainWindow::on_slider_MusicProgress_sliderMoved(int position)
+{
+    player->setPosition(position);
+}
+
+void MainWindow::initialiserUpdater()
+{
+    updateController = new QtAutoUpdater::UpdateController(QStringLiteral("maintenancetool.exe"), qApp);
+    updateController->setDetailedUpdateInfo(true);
+    updateButton->setController(updateController);
+}
+
+void MainWindow::verifierMiseAJour()
+{
+    updateController->start(QtAutoUpdater::UpdateController::ProgressLevel);
+}
+
+void MainWindow::showPlayLook()
+{
+    ui->button_playPause->setIcon(QIcon(QStringLiteral(":/buttons/play")));
+    ui->actionLancer->setText(tr("Lancer la musique"));
+    ui->actionLancer->setIcon(QIcon(QStringLiteral(":/buttons/play")));
+}
+
+void MainWindow::showPauseLook()
+{
+    ui->button_playPause->setIcon(QIcon(QStringLiteral(":/buttons/pause")));
+    ui->actionLancer->setText(tr("Mettre en pause"));
+    ui->actionLancer->setIcon(QIcon(QStringLiteral(":/buttons/pause")));
+}
+
+void MainWindow::showSoundOnLook()
+{
+    ui->button_muteSong->setIcon(QIcon(QStringLiteral(":/buttons/unmute")));
+    ui->button_muteSong->setToolTip(tr("Le son est activé"));
+    ui->actionCouperSon->setText(tr("Couper le son"));
+    ui->actionCouperSon->setIcon(QIcon(QStringLiteral(":/buttons/mute")));
+}
+
+void MainWindow::showSoundOffLook()
+{
+    ui->button_muteSong->setIcon(QIcon(QStringLiteral(":/buttons/mute")));
+    ui->button_muteSong->setToolTip(tr("Le son est coupé"));
+    ui->actionCouperSon->setText(tr("Activer le son"));
+    ui->actionCouperSon->setIcon(QIcon(QStringLiteral(":/buttons/unmute")));
+}

@@ -1,0 +1,20 @@
+#!/bin/sh
+# Makes the small audio files the tests play. MP3s come from lame (which writes
+# the duration header the player needs), tags from lame's own ID3v2 options.
+set -eu
+out=$1
+mkdir -p "$out"
+cd "$out"
+
+# 3 s of a 440 Hz sine at half scale, 44.1 kHz stereo.
+sox -n -r 44100 -c 2 -b 16 tone.wav synth 3 sine 440 vol 0.5
+lame --quiet --noreplaygain -b 128 --id3v2-only \
+    --tt "Chanson d'essai" --tl "Album d'essai" --tv "TPE2=Groupe d'essai" tone.wav tagged.mp3
+lame --quiet --noreplaygain -b 128 tone.wav untagged.mp3
+lame --quiet --noreplaygain -b 128 --id3v2-only --ta "Seulement l'artiste" tone.wav artist_only.mp3
+lame --quiet --noreplaygain -b 128 --id3v2-only \
+    --tt "<b>gras</b> <img src=x>" --tl "<i>italique</i>" --tv "TPE2=<a href=\"x\">lien</a>" tone.wav markup.mp3
+
+# 12 s, long enough to seek into the middle while it plays.
+sox -n -r 44100 -c 2 -b 16 long.wav synth 12 sine 440 vol 0.5
+lame --quiet --noreplaygain -b 128 long.wav long.mp3
