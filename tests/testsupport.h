@@ -1,24 +1,23 @@
 #pragma once
 
 // Helpers shared by the window tests: finding the window's children by object
-// name and answering the modal dialogs that the slots open.
+// name, comparing icons, and answering the modal dialogs that the slots open.
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QPointer>
-#include <QString>
 #include <QTimer>
 #include <QtTest>
 
 #include <functional>
 
-inline QString audioFile(const char *name)
+inline QString audioFile(const QString &name)
 {
-    return QStringLiteral(SONAVEL_TEST_AUDIO_DIR "/") + QLatin1String(name);
+    return QStringLiteral(SONAVEL_TEST_AUDIO_DIR "/") + name;
 }
 
 template<typename T>
@@ -30,29 +29,37 @@ T *child(QObject *window, const char *name)
     return found;
 }
 
-// Waits, from inside the event loop of a modal dialog, for that dialog to be
-// the active modal widget and hands it to `answer`. Polling on a zero timer
-// keeps the dialog's own event loop running meanwhile.
+inline bool sameIcon(const QIcon &icon, const char *path)
+{
+    const QSize size(32, 32);
+    return !icon.isNull() && icon.pixmap(size).toImage() == QIcon(QLatin1String(path)).pixmap(size).toImage();
+}
+
+// Waits, from inside the event loop of a modal dialog, for a dialog of that
+// kind to be the active modal widget and hands it to `answer`. A dialog that
+// never comes is the caller's failure to report; the poll gives up after 20 s
+// so that it cannot answer a later test's dialog.
 template<typename Dialog>
 void whenModal(std::function<void(Dialog *)> answer)
 {
     auto *poll = new QTimer(qApp);
-    poll->setInterval(10);
-    auto *clock = new QElapsedTimer;
+    poll->setObjectName(QStringLiteral("modalPoll"));
+    auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
-    QObject::connect(poll, &QTimer::destroyed, [clock] { delete clock; });
     QObject::connect(poll, &QTimer::timeout, poll, [poll, clock, answer] {
         auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
-        // A dialog that never came is the caller's failure to report; the
-        // poll just stops so that it cannot answer a later test's dialog.
-        if (dialog || clock->hasExpired(20000)) {
-            poll->stop();
+        if (dialog || clock->hasExpired(20000))
             poll->deleteLater();
-        }
         if (dialog)
             answer(dialog);
     });
-    poll->start();
+    poll->start(10);
+}
+
+// Drops the polls whose dialog did not come.
+inline void closeLeftoverPolls()
+{
+    qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("modalPoll"), Qt::FindDirectChildrenOnly));
 }
 
 // Chooses `path` in the next open-file dialog, or cancels it when `path` is empty.
@@ -63,16 +70,12 @@ inline void answerFileDialog(const QString &path, QString *caption = nullptr, QS
             *caption = dialog->windowTitle();
         if (filters)
             *filters = dialog->nameFilters();
-        if (path.isEmpty()) {
-            dialog->reject();
-        } else {
-            // Typing the absolute path does not depend on the dialog having
-            // listed the directory yet, which selectFile() does.
-            auto *edit = dialog->template findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-            QVERIFY(edit);
-            edit->setText(path);
-            static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides accept()
-        }
+        if (path.isEmpty())
+            return dialog->reject();
+        // Typing the absolute path does not depend on the dialog having
+        // listed the directory yet, as selectFile() does.
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+        static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides accept()
     });
 }
 
@@ -89,10 +92,7 @@ struct SeenMessageBox
 inline void answerMessageBox(QMessageBox::StandardButton button, SeenMessageBox *seen)
 {
     whenModal<QMessageBox>([=](QMessageBox *box) {
-        seen->title = box->windowTitle();
-        seen->text = box->text();
-        seen->buttons = box->standardButtons();
-        seen->seen = true;
+        *seen = {box->windowTitle(), box->text(), box->standardButtons(), true};
         if (button == QMessageBox::NoButton)
             QTest::keyClick(box, Qt::Key_Escape);
         else
