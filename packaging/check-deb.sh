@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Builds the Debian package in a built build directory, installs it on this
+# machine and starts the installed program the way a desktop does: in the
+# desktop entry's Path= with its Exec= line.
+#
+#     packaging/check-deb.sh <build dir>
+#
+# It installs a package system-wide (and removes it again at the end), so it
+# is meant for CI and throwaway machines; scripts/test runs it. Configure the
+# build with -DCMAKE_INSTALL_PREFIX=/usr for a package that belongs in /usr.
+set -euo pipefail
+
+build=$(cd "${1:?usage: $0 <build dir>}" && pwd)
+app_id=fr.quenbrik.Sonavel
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+cd "$build"
+prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' CMakeCache.txt)
+[ -n "$prefix" ] || fail "$build is not a configured build directory"
+
+echo "-- Packaging"
+rm -f sonavel_*.deb
+cpack -G DEB >cpack.log 2>&1 || { cat cpack.log; fail "cpack failed"; }
+debs=(sonavel_*.deb)
+[ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one sonavel_*.deb, found: ${debs[*]}"
+deb=$build/${debs[0]}
+echo "$deb"
+
+# The files a desktop needs, at the places the desktop entry promises.
+dpkg-deb -c "$deb" | awk '{ print $NF }' | sed 's|^\./|/|' >deb-contents.txt
+expected=(
+    "$prefix/bin/sonavel"
+    "$prefix/share/sonavel/translations/app_en.qm"
+    "$prefix/share/applications/$app_id.desktop"
+    "$prefix/share/metainfo/$app_id.metainfo.xml"
+)
+for size in 16 24 32 48 64 72 96 128 256; do
+    expected+=("$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png")
+done
+for file in "${expected[@]}"; do
+    grep -qxF "$file" deb-contents.txt || fail "the package lacks $file"
+done
+echo "contains the program, its catalogues, the desktop entry, the metainfo and ${#expected[@]} files in all"
+
+# Libraries from dpkg-shlibdeps, GStreamer's plugins named by hand.
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for package in libqt5widgets5 libqt5multimedia5 libqt5multimedia5-plugins gstreamer1.0-plugins-base \
+    gstreamer1.0-plugins-good; do
+    grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
+done
+
+echo "-- Installing"
+# Without the recommended packages: the check must not leave more behind
+# than it needs, and the program must start without them.
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends --reinstall --allow-downgrades \
+    -o DPkg::Lock::Timeout=300 "$deb" >apt-install.log 2>&1 || { cat apt-install.log; fail "apt-get install failed"; }
+if [ -z "${SONAVEL_KEEP_PACKAGE:-}" ]; then
+    trap 'DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq -o DPkg::Lock::Timeout=300 sonavel >/dev/null 2>&1 || true' EXIT
+fi
+
+desktop=$prefix/share/applications/$app_id.desktop
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the installed $desktop"
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+path=$(sed -n 's/^Path=//p' "$desktop")
+[ "$(command -v "${exec_line%% *}")" = "$prefix/bin/sonavel" ] || fail "Exec=$exec_line does not start $prefix/bin/sonavel"
+[ -d "$path" ] || fail "Path=$path is no directory"
+echo "Exec=$exec_line Path=$path"
+
+# Starts the installed program as the desktop would, under a locale, and
+# stops it after five seconds. It passes when it was still running then, so
+# that timeout reports 124 (the SIGTERM it sends ends the program, which has
+# no handler for it, as the end of a session would), with nothing fatal on
+# stderr, and when it had mapped the catalogues named from translations/
+# under Path=: that is where start-up looks for them.
+run_installed() {
+    local language=$1; shift
+    local log=$build/installed-$language.log pidfile=$build/installed-$language.pid
+    rm -f "$pidfile"
+    local status=0
+    (cd "$path" && env LANG="$language.UTF-8" LC_ALL="$language.UTF-8" LANGUAGE="$language" \
+        QT_QPA_PLATFORM=offscreen timeout -k 5 5 sh -c 'echo $$ >"$0"; exec "$@"' "$pidfile" $exec_line) \
+        >"$log" 2>&1 &
+    local runner=$!
+
+    # The catalogues are mapped once main() has installed its translators.
+    local mapped="" pid="" want missing
+    for _ in $(seq 40); do
+        pid=$(cat "$pidfile" 2>/dev/null || true)
+        if [ -n "$pid" ] && [ -r "/proc/$pid/maps" ]; then
+            mapped=$(grep -o '/[^ ]*\.qm$' "/proc/$pid/maps" 2>/dev/null | sort -u | tr '\n' ' ' || true)
+        fi
+        missing=""
+        for want in "$@"; do
+            grep -qF "$path/translations/$want " <<<"$mapped" || missing+=" $want"
+        done
+        [ -z "$missing" ] && break
+        sleep 0.1
+    done
+    wait "$runner" || status=$?
+
+    echo "$language: exit $status, catalogues mapped: ${mapped:-none}"
+    if [ "$status" -ne 124 ]; then
+        cat "$log"
+        fail "$language: the installed program exited with $status before it was stopped"
+    fi
+    if grep -qiE 'segmentation|aborted|fatal|could not (load|find) the qt platform plugin|cannot load library' "$log"; then
+        cat "$log"
+        fail "$language: the installed program reported a fatal error"
+    fi
+    [ -z "$missing" ] || fail "$language: not loaded from $path/translations:$missing"
+}
+
+echo "-- Starting the installed program"
+run_installed en_US app_en.qm
+run_installed de_DE app_de.qm qtautoupdatergui_de.qm
+run_installed fr_FR qtautoupdatergui_fr.qm
+
+echo "-- The Debian package installs and starts"
