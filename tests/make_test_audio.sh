@@ -18,3 +18,7 @@ lame --quiet --noreplaygain -b 128 --id3v2-only \
 # 12 s, long enough to seek into the middle while it plays.
 sox -n -r 44100 -c 2 -b 16 long.wav synth 12 sine 440 vol 0.5
 lame --quiet --noreplaygain -b 128 long.wav long.mp3
+
+# 6 s of the same tone, to cut in the middle.
+sox -n -r 44100 -c 2 -b 16 sine6.wav synth 6 sine 440 vol 0.5
+lame --quiet --noreplaygain -b 128 sine6.wav sine6.mp3

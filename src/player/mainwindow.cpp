@@ -9,6 +9,7 @@
 #include <QDebug>
 #include <QFileDialog>
 #include <QIcon>
+#include <QLabel>
 #include <QMediaContent>
 #include <QMediaMetaData>
 #include <QMediaPlayer>
@@ -51,12 +52,31 @@ MainWindow::MainWindow(QWidget *parent)
     ui->label_fileName->setTextFormat(Qt::PlainText);
     ui->label_albumTitle->setTextFormat(Qt::PlainText);
     ui->label_albumArtist->setTextFormat(Qt::PlainText);
+    // Nor let their length set the window's: a 10,000-character title would
+    // push the controls off any screen. What does not fit is cut.
+    for (QLabel *label : {ui->label_fileName, ui->label_albumTitle, ui->label_albumArtist})
+        label->setMaximumWidth(label->fontMetrics().averageCharWidth() * 40);
     volumeSong(100);
     ui->slider_MusicProgress->setEnabled(false);
 
     connect(ui->actionA_propos_de_Qt, &QAction::triggered, qApp, &QApplication::aboutQt);
     connect(player, &QMediaPlayer::positionChanged, this, &MainWindow::positionChanged);
     connect(player, &QMediaPlayer::durationChanged, this, &MainWindow::durationChanged);
+
+    // A file that cannot be opened or decoded only shows up here, and the
+    // player stops by itself: the controls must stop claiming it plays.
+    connect(player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error), this, [this] {
+        statusBar()->showMessage(tr("Lecture impossible : ") + player->errorString(), 0);
+        showPlayLook();
+    });
+    // At the end of a track the player stops by itself too; its next play()
+    // starts again from the beginning.
+    connect(player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+        if (status == QMediaPlayer::EndOfMedia) {
+            statusBar()->showMessage(tr("Musique terminée"), 0);
+            showPlayLook();
+        }
+    });
 }
 
 MainWindow::~MainWindow()
@@ -74,9 +94,19 @@ void MainWindow::playSong()
         statusBar()->showMessage(tr("Musique en pause"), 0);
         showPlayLook();
     } else {
+        // play() clears the player's error; on a file that already failed to
+        // load, the back end refuses at once and stays stopped, and whether it
+        // reports the failure again is up to it. Keep the reason we know.
+        const QString knownError = player->errorString();
         player->play();
-        statusBar()->showMessage(tr("Musique en cours de lecture"), 0);
-        showPauseLook();
+        if (player->state() == QMediaPlayer::PlayingState) {
+            statusBar()->showMessage(tr("Musique en cours de lecture"), 0);
+            showPauseLook();
+        } else {
+            const QString reason = player->errorString().isEmpty() ? knownError : player->errorString();
+            statusBar()->showMessage(tr("Lecture impossible : ") + reason, 0);
+            showPlayLook();
+        }
     }
 }
 
