@@ -1,9 +1,9 @@
 // Runs Sonavel's own main() and drives its window from inside, the way a user
 // would, taking commands one a line on standard input:
 //
-//   open PATH | play | pause | seek MS | mute | position | quit
+//   open PATH | setmedia PATH | play | pause | seek MS | mute | position | quit
 //
-// "open" triggers Fichier > Ouvrir and types PATH into the file dialog; play
+// "setmedia" hands PATH straight to the QMediaPlayer, past the window. "open" triggers Fichier > Ouvrir and types PATH into the file dialog; play
 // and pause click the play/pause button; seek drags the progress slider to MS;
 // mute clicks the mute button. Each command is answered on standard output by
 // "@<command> <ns>", stamped with CLOCK_MONOTONIC just before the window gets
@@ -29,11 +29,13 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMediaContent>
 #include <QMediaPlayer>
 #include <QMetaEnum>
 #include <QSlider>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdio>
 #include <ctime>
@@ -93,6 +95,8 @@ private:
 
         connect(player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
             const long long t = nowNs();
+            if (status == QMediaPlayer::LoadingMedia && loading)
+                say("loading", t);
             if (status == QMediaPlayer::LoadedMedia && loading) {
                 loading = false;
                 say("loaded", t);
@@ -143,6 +147,13 @@ private:
             // Triggered from the event loop: the dialog runs its own loop, which
             // must not be nested inside this handler.
             QTimer::singleShot(0, open, &QAction::trigger);
+        } else if (line.startsWith("setmedia ")) {
+            // Qt Multimedia alone, without the window: what the player's
+            // own part of "open" costs.
+            loading = true;
+            const long long t = nowNs();
+            player->setMedia(QMediaContent(QUrl::fromLocalFile(QString::fromLocal8Bit(line.mid(9)))));
+            say("chosen", t);
         } else if (line == "play" || line == "pause") {
             const long long t = nowNs();
             playPause->click();
@@ -182,6 +193,9 @@ private:
             poll->stop();
             poll->deleteLater();
             child<QLineEdit>(dialog, "fileNameEdit")->setText(path);
+            // Where the time between the choice and the player's work goes.
+            connect(dialog, &QDialog::finished, this, [] { say("dialog_finished", nowNs()); });
+            connect(dialog, &QObject::destroyed, this, [] { say("dialog_destroyed", nowNs()); });
             loading = true;
             const long long t = nowNs();
             static_cast<QDialog *>(dialog)->accept();
