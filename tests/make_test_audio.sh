@@ -19,6 +19,11 @@ lame --quiet --noreplaygain -b 128 --id3v2-only \
 sox -n -r 44100 -c 2 -b 16 long.wav synth 12 sine 440 vol 0.5
 lame --quiet --noreplaygain -b 128 long.wav long.mp3
 
-# 6 s of the same tone, to cut in the middle.
+# 6 s of the same tone, to cut in the middle, or to pause in and resume.
 sox -n -r 44100 -c 2 -b 16 sine6.wav synth 6 sine 440 vol 0.5
 lame --quiet --noreplaygain -b 128 sine6.wav sine6.mp3
+
+# 20 s to step the volume through its levels while it plays. It stays a WAV:
+# lame's encoding of this tone comes out about 5 % quieter, and volume 100 is
+# to be compared with the very samples that are played.
+sox -n -r 44100 -c 2 -b 16 sine20.wav synth 20 sine 440 vol 0.5
