@@ -118,6 +118,9 @@ void MainWindow::selectSong()
 
     fileName = QFileDialog::getOpenFileName(this, tr("Sélectionner un fichier MP3"), startDirectory,
                                             tr("Fichier audio (*.mp3 *.wav *.wave)"));
+    // Either branch below hands the player a file again, which stops it: the
+    // status must not go on saying that the music plays or is paused.
+    const bool wasStarted = player->state() != QMediaPlayer::StoppedState;
 
     if (fileName.isEmpty()) {
         player->setMedia(QMediaContent(QUrl::fromLocalFile(previousFileName)), nullptr);
@@ -132,6 +135,8 @@ void MainWindow::selectSong()
         qDebug() << "fileName != 0 Fichier précedent : " << previousFileName << Qt::endl;
         player->setMedia(QMediaContent(QUrl::fromLocalFile(fileName)), nullptr);
     }
+    if (wasStarted)
+        statusBar()->showMessage(tr("Musique arrêtée"), 0);
 
     if (!metaDataHandlerConnected) {
         metaDataHandlerConnected = true;
