@@ -21,7 +21,8 @@ class TestSoundPath : public QObject
         child<QAction>(window, "actionOuvrir")->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(player()->mediaStatus(), QMediaPlayer::LoadedMedia, 10000);
     }
-    // Seconds heard from frame `from` to the end of the track, and its last samples.
+    // Seconds heard from frame `from` to the end of the track and its last
+    // samples; -1 when the end does not come (QTRY_* returns from the lambda).
     double heardToTheEnd(qint64 from)
     {
         [&] { QTRY_COMPARE_WITH_TIMEOUT(player()->mediaStatus(), QMediaPlayer::EndOfMedia, 20000); }();
