@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMediaContent>
 #include <QMediaPlayer>
@@ -196,6 +197,8 @@ private:
             // Where the time between the choice and the player's work goes.
             connect(dialog, &QDialog::finished, this, [] { say("dialog_finished", nowNs()); });
             connect(dialog, &QObject::destroyed, this, [] { say("dialog_destroyed", nowNs()); });
+            if (auto *model = dialog->findChild<QFileSystemModel *>())
+                connect(model, &QObject::destroyed, this, [] { say("dialog_model_destroyed", nowNs()); });
             loading = true;
             const long long t = nowNs();
             static_cast<QDialog *>(dialog)->accept();
