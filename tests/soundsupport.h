@@ -120,6 +120,16 @@ public:
             loud += rms(at, framesIn(10)) > threshold;
         return loud * 0.010;
     }
+    // Milliseconds from frame `first` to the first 10 ms block louder than
+    // `threshold`, or -1 when everything recorded since is silent.
+    int msToFirstSound(qint64 first, double threshold = 0.02) const
+    {
+        for (qint64 at = first; at + framesIn(10) <= frames(); at += framesIn(10)) {
+            if (rms(at, framesIn(10)) > threshold)
+                return int((at - first) * 1000 / 44100);
+        }
+        return -1;
+    }
 
 private:
     QProcess process;

@@ -77,6 +77,15 @@ MainWindow::MainWindow(QWidget *parent)
             showPlayLook();
         }
     });
+    // How long the file has sat ready without playing: see reopenIfLongPrepared().
+    connect(player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+        if (status == QMediaPlayer::LoadedMedia && player->state() == QMediaPlayer::StoppedState)
+            preparedSince.start();
+    });
+    connect(player, &QMediaPlayer::stateChanged, this, [this](QMediaPlayer::State state) {
+        if (state == QMediaPlayer::PlayingState)
+            preparedSince.invalidate();
+    });
 }
 
 MainWindow::~MainWindow()
@@ -98,6 +107,7 @@ void MainWindow::playSong()
         // load, the back end refuses at once and stays stopped, and whether it
         // reports the failure again is up to it. Keep the reason we know.
         const QString knownError = player->errorString();
+        reopenIfLongPrepared();
         player->play();
         if (player->state() == QMediaPlayer::PlayingState) {
             statusBar()->showMessage(tr("Musique en cours de lecture"), 0);
@@ -242,6 +252,22 @@ void MainWindow::initialiserUpdater()
 void MainWindow::verifierMiseAJour()
 {
     updateController->start(QtAutoUpdater::UpdateController::ProgressLevel);
+}
+
+// A newly loaded file is made ready to play at once, and the sound server's
+// stream opened for it then counts the time until the first play: that first
+// play would start with as much silence as the wait. Handing the player the
+// same file again just before it opens a fresh stream, which plays at once.
+// Pausing and stopping after playing suspend the stream and are not affected.
+void MainWindow::reopenIfLongPrepared()
+{
+    if (!preparedSince.isValid() || !preparedSince.hasExpired(100) || player->state() != QMediaPlayer::StoppedState)
+        return;
+    preparedSince.invalidate();
+    const qint64 position = player->position();
+    player->setMedia(player->media(), nullptr);
+    if (position > 0)
+        player->setPosition(position);
 }
 
 void MainWindow::showPlayLook()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 
@@ -44,6 +45,7 @@ private:
     void showPauseLook();
     void showSoundOnLook();
     void showSoundOffLook();
+    void reopenIfLongPrepared();
 
     Ui::MainWindow *ui;
     QMediaPlayer *player;
@@ -57,4 +59,7 @@ private:
     // Set once the metadata handler is connected, so that one loaded file
     // fills the labels once however often the dialog was opened.
     bool metaDataHandlerConnected = false;
+    // Running from the moment the loaded file is ready while stopped until it
+    // plays: see reopenIfLongPrepared().
+    QElapsedTimer preparedSince;
 };
