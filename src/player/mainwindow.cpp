@@ -133,7 +133,7 @@ void MainWindow::selectSong()
     const bool wasStarted = player->state() != QMediaPlayer::StoppedState;
 
     if (fileName.isEmpty()) {
-        player->setMedia(QMediaContent(QUrl::fromLocalFile(previousFileName)), nullptr);
+        handOver(QUrl::fromLocalFile(previousFileName));
         qDebug() << "fileName == 0 Fichier précedent : " << previousFileName << Qt::endl;
         showPlayLook();
     } else {
@@ -143,7 +143,7 @@ void MainWindow::selectSong()
         showPlayLook();
         previousFileName = fileName;
         qDebug() << "fileName != 0 Fichier précedent : " << previousFileName << Qt::endl;
-        player->setMedia(QMediaContent(QUrl::fromLocalFile(fileName)), nullptr);
+        handOver(QUrl::fromLocalFile(fileName));
     }
     if (wasStarted)
         statusBar()->showMessage(tr("Musique arrêtée"), 0);
@@ -252,6 +252,17 @@ void MainWindow::initialiserUpdater()
 void MainWindow::verifierMiseAJour()
 {
     updateController->start(QtAutoUpdater::UpdateController::ProgressLevel);
+}
+
+// Hands the player a file. The back end's messages reach the player through the
+// event queue, so tags of the file it played before can still be on their way;
+// delivered after the new file has cleared the player's tags, they would stay
+// on the new file. Once the old file is stopped it sends no more, so the ones
+// under way are delivered first.
+void MainWindow::handOver(const QUrl &file)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    player->setMedia(QMediaContent(file), nullptr);
 }
 
 // A newly loaded file is made ready to play at once, and the sound server's

@@ -6,6 +6,7 @@
 
 QT_BEGIN_NAMESPACE
 class QMediaPlayer;
+class QUrl;
 namespace Ui {
 class MainWindow;
 }
@@ -45,6 +46,7 @@ private:
     void showPauseLook();
     void showSoundOnLook();
     void showSoundOffLook();
+    void handOver(const QUrl &file);
     void reopenIfLongPrepared();
 
     Ui::MainWindow *ui;
