@@ -10,6 +10,9 @@
 #include <csignal>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 
 namespace QtAutoUpdater {
 
@@ -30,7 +33,15 @@ protected:
 #ifdef Q_OS_UNIX
     // In the child between fork and exec: a session, and so a process group,
     // of its own, which takes every helper the tool starts along with it.
-    void setupChildProcess() override { (void)::setsid(); }
+    // Out of our group, it no longer gets what is sent to us (Ctrl+C, a
+    // session's SIGTERM); on Linux it hears of our death instead.
+    void setupChildProcess() override
+    {
+        (void)::setsid();
+#ifdef Q_OS_LINUX
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
+    }
 #endif
 };
 
@@ -165,11 +176,6 @@ UpdateCheck::~UpdateCheck()
 QString UpdateCheck::toolPath() const
 {
     return m_toolPath;
-}
-
-int UpdateCheck::timeout() const
-{
-    return m_timeout;
 }
 
 void UpdateCheck::setTimeout(int milliseconds)

@@ -80,7 +80,6 @@ public:
     ~UpdateCheck() override;
 
     QString toolPath() const;
-    int timeout() const;
     void setTimeout(int milliseconds);
     bool isRunning() const;
 

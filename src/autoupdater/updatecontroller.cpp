@@ -46,11 +46,6 @@ void UpdateController::setDetailedUpdateInfo(bool detailed)
     m_detailed = detailed;
 }
 
-int UpdateController::checkTimeout() const
-{
-    return m_check->timeout();
-}
-
 void UpdateController::setCheckTimeout(int milliseconds)
 {
     m_check->setTimeout(milliseconds);
@@ -69,11 +64,6 @@ UpdateController::DisplayLevel UpdateController::currentDisplayLevel() const
 UpdateController::Result UpdateController::lastResult() const
 {
     return m_lastResult;
-}
-
-bool UpdateController::isUpdaterScheduledOnExit() const
-{
-    return m_runUpdaterOnExit;
 }
 
 void UpdateController::setUpdaterScheduledOnExit(bool scheduled)
@@ -170,6 +160,7 @@ void UpdateController::updateNow()
         m_windows->showUpdaterFailure(m_check->toolPath());
         return;
     }
+    m_runUpdaterOnExit = false;
     // The updater replaces our files, which it cannot do while we run: leave
     // as closing the window frame does (the last window closed ends the
     // event loop).

@@ -41,14 +41,11 @@ public:
     bool isDetailedUpdateInfo() const;
     void setDetailedUpdateInfo(bool detailed);
 
-    int checkTimeout() const;
     void setCheckTimeout(int milliseconds);
 
     bool isRunning() const;
     DisplayLevel currentDisplayLevel() const;
     Result lastResult() const;
-
-    bool isUpdaterScheduledOnExit() const;
 
 public Q_SLOTS:
     // Returns at once. False when a check is already under way, or the tool is
