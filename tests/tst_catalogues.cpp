@@ -41,14 +41,17 @@ void TestCatalogues::everyTextHasAFinishedTranslation()
 
     QProcess lupdate;
     lupdate.setWorkingDirectory(QStringLiteral(SONAVEL_SOURCE_DIR));
-    lupdate.start(QStringLiteral(SONAVEL_LUPDATE), sources.split(',') + QStringList{"-no-obsolete", "-ts", copy});
+    // The updater's texts are written in English: its English catalogue only
+    // gives them their plural forms.
+    const QStringList pluralOnly = catalogue.endsWith("/qtautoupdatergui_en.ts") ? QStringList{"-pluralonly"} : QStringList();
+    lupdate.start(QStringLiteral(SONAVEL_LUPDATE), sources.split(',') + pluralOnly + QStringList{"-no-obsolete", "-ts", copy});
     QVERIFY(lupdate.waitForFinished(60000));
     QCOMPARE(lupdate.exitCode(), 0);
 
     QFile file(copy);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString xml = QString::fromUtf8(file.readAll());
-    QVERIFY(xml.count(QStringLiteral("<message")) > 10);
+    QVERIFY(xml.count(QStringLiteral("<message")) > (pluralOnly.isEmpty() ? 10 : 1));
     // Name the first texts still to translate, so the failure says what to do.
     QStringList missing;
     QRegularExpression unfinished(QStringLiteral("<source>([^<]*)</source>\\s*(?:<[^>]*>[^<]*</[^>]*>\\s*)*"

@@ -1,6 +1,5 @@
-// The window's update set-up against a real (fake) maintenance tool beside
-// the test binary: one quiet check when the window is built, one visible
-// check per menu command, and a player that works with no tool at all.
+// The window's update set-up against a fake maintenance tool beside the test
+// binary, which logs how it was called and, for a check, its environment.
 
 #include "mainwindow.h"
 #include "testsupport.h"
@@ -9,8 +8,8 @@
 #include <updatecontroller.h>
 
 #include <QAction>
-#include <QFile>
 #include <QMediaPlayer>
+#include <QProcessEnvironment>
 #include <QSlider>
 #include <QtTest>
 
@@ -19,130 +18,128 @@ using QtAutoUpdater::UpdateController;
 class TestWindowUpdates : public QObject
 {
     Q_OBJECT
+    MainWindow *window = nullptr;
+
+    QString path(const char *suffix = "") const { return QCoreApplication::applicationDirPath() + "/maintenancetool" + suffix; }
+    UpdateController *controller() const { return window->findChild<QtAutoUpdater::UpdateButton *>()->controller(); }
+
+    void writeTool(const QByteArray &answer)
+    {
+        QFile tool(path());
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\necho \"$@\" >> \"$0.log\"\n[ \"$1\" = --updater ] && exit 0\n"
+                   "cat /proc/$$/environ > \"$0.env\"\n" + answer + '\n');
+        tool.close();
+        QVERIFY(tool.setPermissions(tool.permissions() | QFile::ExeOwner));
+    }
+
+    // The entries of a file, sorted.
+    QStringList read(const char *suffix, char separator = '\n') const
+    {
+        QFile file(path(suffix));
+        QStringList entries;
+        for (const QByteArray &entry : file.open(QIODevice::ReadOnly) ? file.readAll().split(separator) : QByteArrayList())
+            if (!entry.isEmpty())
+                entries << QString::fromLocal8Bit(entry);
+        entries.sort();
+        return entries;
+    }
+
+    QWidget *shown(const char *name) const
+    {
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == QLatin1String(name) && widget->isVisible())
+                return widget;
+        return nullptr;
+    }
 
 private slots:
-    void init();
-    void cleanup();
-    void constructionStartsOneQuietCheck();
-    void menuCommandStartsAVisibleCheck();
-    void controllerOutlivesTheWindow();
-    void playerWorksWithoutAnyTool();
+    void cleanup()
+    {
+        delete window;
+        window = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (widget->objectName().startsWith(QLatin1String("qtautoupdater_")))
+                widget->close();
+        for (const char *suffix : {"", ".log", ".env"})
+            QFile::remove(path(suffix));
+    }
 
-private:
-    QString toolPath() const { return QCoreApplication::applicationDirPath() + QStringLiteral("/maintenancetool"); }
-    QString logPath() const { return QCoreApplication::applicationDirPath() + QStringLiteral("/maintenancetool.log"); }
-    QStringList calls() const;
-    UpdateController *controllerOf(MainWindow *window) const;
-    bool windowShown(const char *name) const;
+    void quietCheckRunsOnceWithTheStartingEnvironment()
+    {
+        writeTool("sleep 0.3\nexit 1");
+        QStringList startingEnvironment = QProcessEnvironment::systemEnvironment().toStringList();
+        startingEnvironment.sort();
+        // As main() does: a variable for the window's start-up alone.
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+        window = new MainWindow;
+        QPointer<UpdateController> controller = this->controller();
+        QVERIFY(controller->isRunning() && controller->isDetailedUpdateInfo());
+        QCOMPARE(controller->currentDisplayLevel(), UpdateController::InfoLevel);
+        window->show();
+        qunsetenv("QT_XCB_GL_INTEGRATION");
 
-    MainWindow *window = nullptr;
+        QVERIFY(!window->findChild<QtAutoUpdater::UpdateButton *>()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!controller->isRunning(), 10000);
+        QCOMPARE(controller->lastResult().status, UpdateController::Status::NoUpdates);
+        QCOMPARE(read(".log"), QStringList({"--checkupdates"}));
+        QCOMPARE(read(".env", '\0'), startingEnvironment);
+        // "No updates" is not worth a window at start-up.
+        QVERIFY(!shown("qtautoupdater_noUpdates"));
+        // The application owns the controller.
+        delete window;
+        window = nullptr;
+        QVERIFY(controller && controller->parent() == qApp);
+    }
+
+    void menuCommandDuringTheQuietCheckShowsIt()
+    {
+        writeTool("sleep 0.5\nexit 1");
+        window = new MainWindow;
+        auto *menuCommand = child<QAction>(window, "actionV_rifier_les_mises_jour_2");
+        menuCommand->trigger();
+        QVERIFY(shown("qtautoupdater_progress"));
+        QTRY_VERIFY_WITH_TIMEOUT(shown("qtautoupdater_noUpdates"), 10000);
+        QVERIFY(!shown("qtautoupdater_progress"));
+        QCOMPARE(read(".log"), QStringList({"--checkupdates"}));
+
+        // Once it has ended, the command starts a check of its own.
+        menuCommand->trigger();
+        QVERIFY(controller()->isRunning() && shown("qtautoupdater_progress"));
+        QTRY_VERIFY_WITH_TIMEOUT(!controller()->isRunning(), 10000);
+        QCOMPARE(read(".log"), QStringList({"--checkupdates", "--checkupdates"}));
+    }
+
+    void playerWorksWithoutAnyTool()
+    {
+        window = new MainWindow;
+        window->show();
+        QCOMPARE(controller()->lastResult().failure, UpdateController::Failure::ToolMissing);
+        QVERIFY(!shown("qtautoupdater_failure"));
+        child<QSlider>(window, "slider_Volume")->setValue(30);
+        QCOMPARE(window->findChild<QMediaPlayer *>()->volume(), 30);
+    }
+
+    // Last: the application's event loop runs, and ends.
+    void updateNowStartsTheUpdaterAndQuits()
+    {
+        writeTool("echo '<updates><update name=\"Sonavel\" version=\"4.2\"/></updates>'");
+        window = new MainWindow;
+        window->show();
+        QSignalSpy launched(controller(), &UpdateController::updaterLaunched);
+        QWidget *updates = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((updates = shown("qtautoupdater_updates")), 10000);
+
+        QTimer::singleShot(0, child<QPushButton>(updates, "updateNowButton"), &QPushButton::click);
+        QTimer stuck;
+        connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        stuck.start(10000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(launched.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(read(".log"), QStringList({"--checkupdates", "--updater"}), 5000);
+    }
 };
 
-void TestWindowUpdates::init()
-{
-    // The tool answers "no updates" after a moment, and logs how it was called.
-    QFile tool(toolPath());
-    QVERIFY(tool.open(QIODevice::WriteOnly));
-    tool.write(QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\nsleep 0.3\nexit 1\n").arg(logPath()).toUtf8());
-    tool.close();
-    QVERIFY(tool.setPermissions(tool.permissions() | QFile::ExeOwner));
-    QFile::remove(logPath());
-}
-
-void TestWindowUpdates::cleanup()
-{
-    delete window;
-    window = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (widget->objectName().startsWith(QLatin1String("qtautoupdater_")))
-            widget->close();
-    QFile::remove(toolPath());
-    QFile::remove(logPath());
-}
-
-QStringList TestWindowUpdates::calls() const
-{
-    QFile log(logPath());
-    if (!log.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
-}
-
-UpdateController *TestWindowUpdates::controllerOf(MainWindow *window) const
-{
-    auto *button = window->findChild<QtAutoUpdater::UpdateButton *>();
-    return button ? button->controller() : nullptr;
-}
-
-bool TestWindowUpdates::windowShown(const char *name) const
-{
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == QLatin1String(name) && widget->isVisible())
-            return true;
-    return false;
-}
-
-void TestWindowUpdates::constructionStartsOneQuietCheck()
-{
-    window = new MainWindow;
-    UpdateController *controller = controllerOf(window);
-    QVERIFY(controller);
-    QCOMPARE(controller->parent(), qApp);
-    QVERIFY(controller->isRunning());
-    QCOMPARE(controller->currentDisplayLevel(), UpdateController::InfoLevel);
-    QVERIFY(controller->isDetailedUpdateInfo());
-
-    window->show();
-    QVERIFY(!window->findChild<QtAutoUpdater::UpdateButton *>()->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!controller->isRunning(), 10000);
-    QCOMPARE(controller->lastResult().status, UpdateController::Status::NoUpdates);
-    QCOMPARE(calls(), QStringList({"--checkupdates"}));
-    // "No updates" is not worth a window at start-up.
-    QVERIFY(!windowShown("qtautoupdater_noUpdates"));
-}
-
-void TestWindowUpdates::menuCommandStartsAVisibleCheck()
-{
-    window = new MainWindow;
-    UpdateController *controller = controllerOf(window);
-    QTRY_VERIFY_WITH_TIMEOUT(!controller->isRunning(), 10000);
-
-    child<QAction>(window, "actionV_rifier_les_mises_jour_2")->trigger();
-    QVERIFY(controller->isRunning());
-    QCOMPARE(controller->currentDisplayLevel(), UpdateController::ProgressLevel);
-    QVERIFY(windowShown("qtautoupdater_progress"));
-    QTRY_VERIFY_WITH_TIMEOUT(windowShown("qtautoupdater_noUpdates"), 10000);
-    QCOMPARE(calls(), QStringList({"--checkupdates", "--checkupdates"}));
-}
-
-void TestWindowUpdates::controllerOutlivesTheWindow()
-{
-    window = new MainWindow;
-    QPointer<UpdateController> controller = controllerOf(window);
-    delete window;
-    window = nullptr;
-    QVERIFY(controller);
-    delete controller;
-}
-
-void TestWindowUpdates::playerWorksWithoutAnyTool()
-{
-    QFile::remove(toolPath());
-    window = new MainWindow;
-    window->show();
-    UpdateController *controller = controllerOf(window);
-    QCOMPARE(controller->lastResult().failure, UpdateController::Failure::ToolMissing);
-    QVERIFY(!windowShown("qtautoupdater_failure"));
-
-    child<QSlider>(window, "slider_Volume")->setValue(30);
-    QCOMPARE(window->findChild<QMediaPlayer *>()->volume(), 30);
-}
-
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    TestWindowUpdates test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestWindowUpdates)
 #include "tst_windowupdates.moc"

@@ -9,38 +9,14 @@
     </message>
 </context>
 <context>
-    <name>QtAutoUpdater::UpdateController</name>
-    <message>
-        <source>The maintenance tool &quot;%1&quot; does not exist.</source>
-        <translation>Das Wartungsprogramm „%1“ existiert nicht.</translation>
-    </message>
-    <message>
-        <source>The maintenance tool &quot;%1&quot; is not an executable file.</source>
-        <translation>Das Wartungsprogramm „%1“ ist keine ausführbare Datei.</translation>
-    </message>
-    <message>
-        <source>The maintenance tool &quot;%1&quot; could not be started: %2</source>
-        <translation>Das Wartungsprogramm „%1“ konnte nicht gestartet werden: %2</translation>
-    </message>
-    <message>
-        <source>The maintenance tool produced far more output than expected and was stopped.</source>
-        <translation>Das Wartungsprogramm hat weit mehr ausgegeben als erwartet und wurde angehalten.</translation>
-    </message>
-    <message>
-        <source>The check for updates was canceled.</source>
-        <translation>Die Suche nach Updates wurde abgebrochen.</translation>
-    </message>
-    <message>
-        <source>The maintenance tool crashed.</source>
-        <translation>Das Wartungsprogramm ist abgestürzt.</translation>
-    </message>
+    <name>QtAutoUpdater::UpdateCheck</name>
     <message>
         <source>The maintenance tool reported updates, but its output contains no readable list of them.</source>
         <translation>Das Wartungsprogramm hat Updates gemeldet, seine Ausgabe enthält aber keine lesbare Liste davon.</translation>
     </message>
     <message>
-        <source>The maintenance tool failed with exit code %1.</source>
-        <translation>Das Wartungsprogramm ist mit dem Exit-Code %1 fehlgeschlagen.</translation>
+        <source>The maintenance tool &quot;%1&quot; could not be started: %2</source>
+        <translation>Das Wartungsprogramm „%1“ konnte nicht gestartet werden: %2</translation>
     </message>
     <message>
         <source>Its error output was:
@@ -49,9 +25,39 @@
 %1</translation>
     </message>
     <message>
-        <source>The maintenance tool did not finish within %1 seconds and was stopped.</source>
-        <translation>Das Wartungsprogramm ist nicht innerhalb von %1 Sekunden fertig geworden und wurde angehalten.</translation>
+        <source>The maintenance tool &quot;%1&quot; does not exist.</source>
+        <translation>Das Wartungsprogramm „%1“ existiert nicht.</translation>
     </message>
+    <message>
+        <source>The maintenance tool &quot;%1&quot; is not an executable file.</source>
+        <translation>Das Wartungsprogramm „%1“ ist keine ausführbare Datei.</translation>
+    </message>
+    <message numerus="yes">
+        <source>The maintenance tool did not finish within %n second(s) and was stopped.</source>
+        <translation>
+            <numerusform>Das Wartungsprogramm ist nicht innerhalb von %n Sekunde fertig geworden und wurde angehalten.</numerusform>
+            <numerusform>Das Wartungsprogramm ist nicht innerhalb von %n Sekunden fertig geworden und wurde angehalten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The maintenance tool produced far more output than expected and was stopped.</source>
+        <translation>Das Wartungsprogramm hat weit mehr ausgegeben als erwartet und wurde angehalten.</translation>
+    </message>
+    <message>
+        <source>The maintenance tool crashed.</source>
+        <translation>Das Wartungsprogramm ist abgestürzt.</translation>
+    </message>
+    <message>
+        <source>The maintenance tool failed with exit code %1.</source>
+        <translation>Das Wartungsprogramm ist mit dem Exit-Code %1 fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>The check for updates was canceled.</source>
+        <translation>Die Suche nach Updates wurde abgebrochen.</translation>
+    </message>
+</context>
+<context>
+    <name>QtAutoUpdater::UpdateWindows</name>
     <message>
         <source>Check for updates</source>
         <translation>Nach Updates suchen</translation>
@@ -112,14 +118,6 @@
         <translation>Später</translation>
     </message>
     <message>
-        <source>Update failed</source>
-        <translation>Update fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>The updater &quot;%1&quot; could not be started.</source>
-        <translation>Das Aktualisierungsprogramm „%1“ konnte nicht gestartet werden.</translation>
-    </message>
-    <message>
         <source>No updates</source>
         <translation>Keine Updates</translation>
     </message>
@@ -134,6 +132,14 @@
     <message>
         <source>The check for updates failed.</source>
         <translation>Die Suche nach Updates ist fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>Update failed</source>
+        <translation>Update fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>The updater &quot;%1&quot; could not be started.</source>
+        <translation>Das Aktualisierungsprogramm „%1“ konnte nicht gestartet werden.</translation>
     </message>
 </context>
 </TS>

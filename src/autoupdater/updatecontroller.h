@@ -1,45 +1,20 @@
 #ifndef QTAUTOUPDATER_UPDATECONTROLLER_H
 #define QTAUTOUPDATER_UPDATECONTROLLER_H
 
-#include <QList>
-#include <QMetaType>
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QTimer>
+#include "updatecheck.h"
 
-class QProcess;
-class QWidget;
+#include <QObject>
+#include <QString>
 
 namespace QtAutoUpdater {
 
-// One entry of the list the maintenance tool prints for --checkupdates.
-struct UpdateInfo
-{
-    QString name;
-    QString version;
-    qint64 size = 0;   // bytes; 0 when the tool did not say
-};
+class UpdateWindows;
 
-// Runs the installer's maintenance tool with --checkupdates without blocking
-// the caller, reports what it found and, depending on the display level,
-// shows it to the user.
-//
-// Windows it opens are top-level, non-modal and delete themselves on close;
-// they never keep the application running, and go away when it quits.
-// Their object names let callers (and tests) find them:
-//   "qtautoupdater_ask"        question asked before checking (AskLevel)
-//   "qtautoupdater_progress"   busy window while the tool runs
-//   "qtautoupdater_updates"    the list of available updates
-//   "qtautoupdater_noUpdates"  "no updates" message
-//   "qtautoupdater_failure"    why the check failed
+// Looks for updates with the installer's maintenance tool (UpdateCheck) and,
+// depending on the display level, shows what it found (UpdateWindows).
 class UpdateController : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(bool running READ isRunning NOTIFY runningChanged)
-    Q_PROPERTY(bool detailedUpdateInfo READ isDetailedUpdateInfo WRITE setDetailedUpdateInfo)
-    Q_PROPERTY(int checkTimeout READ checkTimeout WRITE setCheckTimeout)
-    Q_PROPERTY(QString maintenanceToolPath READ maintenanceToolPath CONSTANT)
 
 public:
     enum DisplayLevel {
@@ -52,66 +27,32 @@ public:
     };
     Q_ENUM(DisplayLevel)
 
-    enum class Status {
-        NotChecked,
-        UpdatesAvailable,
-        NoUpdates,
-        Failed
-    };
-    Q_ENUM(Status)
-
-    enum class Failure {
-        None,
-        ToolMissing,
-        ToolNotExecutable,
-        FailedToStart,
-        TimedOut,
-        Crashed,
-        ExitCode,        // exited with a code other than 0 or 1
-        InvalidOutput,   // exited with 0 but printed no readable list
-        OutputTooLarge,
-        Canceled
-    };
-    Q_ENUM(Failure)
-
-    struct Result
-    {
-        Status status = Status::NotChecked;
-        QList<UpdateInfo> updates;
-        Failure failure = Failure::None;
-        int exitCode = -1;      // -1 when the tool did not exit normally
-        QString errorOutput;    // the tool's standard error, trimmed
-        QString errorString;    // translated, for the user; empty unless Failed
-    };
-
-    static constexpr int DefaultCheckTimeout = 60 * 1000;
-    static constexpr int TerminateGracePeriod = 2000;
+    using Status = UpdateCheck::Status;
+    using Failure = UpdateCheck::Failure;
+    using Result = UpdateCheck::Result;
 
     // A relative path is taken relative to the application's directory; on
     // systems other than Windows a trailing ".exe" is dropped.
     explicit UpdateController(const QString &maintenanceToolPath, QObject *parent = nullptr);
     ~UpdateController() override;
 
-    static QString resolveToolPath(const QString &path);
-
     QString maintenanceToolPath() const;
 
     bool isDetailedUpdateInfo() const;
     void setDetailedUpdateInfo(bool detailed);
 
-    int checkTimeout() const;
     void setCheckTimeout(int milliseconds);
 
     bool isRunning() const;
     DisplayLevel currentDisplayLevel() const;
     Result lastResult() const;
 
-    bool isUpdaterScheduledOnExit() const;
-
 public Q_SLOTS:
-    // Returns at once. False when a check is already under way or the tool
-    // is missing or not executable; the latter is still reported through
+    // Returns at once. False when a check is already under way, or the tool is
+    // missing or not executable; the latter is still reported through
     // checkFinished() and lastResult() (and a window, if the level says so).
+    // A request at a higher level than the running check's raises that check
+    // to it: its busy window appears now and its result is shown as asked.
     bool start(QtAutoUpdater::UpdateController::DisplayLevel displayLevel = InfoLevel);
 
     // Stops a running check; it finishes as Failed/Canceled and shows nothing.
@@ -123,52 +64,24 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void runningChanged(bool running);
-    void checkFinished(const QtAutoUpdater::UpdateController::Result &result);
+    void checkFinished(const QtAutoUpdater::UpdateCheck::Result &result);
     void updaterLaunched();
 
 private:
-    bool validateTool(Result *failure) const;
     void beginCheck();
-    void stopProcess(Failure reason);
-    void onProcessFinished(int exitCode, int exitStatus);
-    void onProcessError(int error);
-    void drainOutput();
     void finishCheck(const Result &result);
-    void reportResult(const Result &result);
+    void updateNow();
     void onAboutToQuit();
-    void deleteWindows();
 
-    void showQuestion();
-    void showProgress();
-    void closeProgress();
-    void showUpdates(const Result &result);
-    void showMessage(const Result &result);
-    void replaceResultWindow(QWidget *window);
-    QString timeoutText() const;
-
-    QString m_toolPath;
+    UpdateCheck *m_check;
+    UpdateWindows *m_windows;
     bool m_detailed = false;
-    int m_timeout = DefaultCheckTimeout;
     bool m_running = false;
     bool m_runUpdaterOnExit = false;
     DisplayLevel m_level = InfoLevel;
     Result m_lastResult;
-
-    QProcess *m_process = nullptr;
-    Failure m_stopReason = Failure::None;
-    QByteArray m_stdout;
-    QByteArray m_stderr;
-    QTimer m_timeoutTimer;
-    QTimer m_killTimer;
-
-    QPointer<QWidget> m_questionWindow;
-    QPointer<QWidget> m_progressWindow;
-    QPointer<QWidget> m_resultWindow;
 };
 
 } // namespace QtAutoUpdater
-
-Q_DECLARE_METATYPE(QtAutoUpdater::UpdateInfo)
-Q_DECLARE_METATYPE(QtAutoUpdater::UpdateController::Result)
 
 #endif // QTAUTOUPDATER_UPDATECONTROLLER_H

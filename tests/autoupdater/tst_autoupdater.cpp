@@ -4,36 +4,23 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <cerrno>
-#include <csignal>
-
 using namespace QtAutoUpdater;
 using Controller = UpdateController;
 using Failure = Controller::Failure;
 
 namespace {
 
-const QByteArray TwoUpdates = "echo '<updates><update name=\"Sonavel\" version=\"4.2.0\" size=\"3145728\"/>"
-                              "<update name=\"Codecs\" version=\"1.1\" size=\"2048\"/></updates>'";
+const QByteArray OneUpdate = "echo '<updates><update name=\"Sonavel\" version=\"4.2\"/></updates>'";
+// A tool that runs a helper, as real ones do, and waits for it.
+const QByteArray WithHelper = "sleep 30 & echo $! > \"$0.helper\"\nwait";
 
-// A stand-in maintenance tool. Its pid in "<tool>.pid" tells whether it ran and
-// whether it is still around; a command line but "--checkupdates" fails it.
-QString writeTool(const QString &path, const QByteArray &body, bool executable = true)
+// The process named in a pid file has ended (a zombie nobody reaps counts).
+bool gone(const QString &pidFile)
 {
-    QFile file(path);
-    QFile::remove(path + ".pid");
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    file.write("#!/bin/sh\necho $$ > \"$0.pid\"\n[ \"$*\" = --checkupdates ] || exit 42\n" + body + "\n");
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | (executable ? QFile::ExeOwner : QFile::Permissions()));
-    return path;
-}
-
-bool gone(const QString &tool)
-{
-    QFile file(tool + ".pid");
-    const pid_t pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
-    return pid > 0 && ::kill(pid, 0) == -1 && errno == ESRCH;
+    QFile file(pidFile);
+    const int pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
+    QFile stat(QString("/proc/%1/stat").arg(pid));
+    return pid > 0 && (!stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z "));
 }
 
 // Visible windows named "qtautoupdater_<name>..."; no name starts another.
@@ -49,8 +36,7 @@ QWidgetList windows(const QString &name)
 QString describe(const Controller::Result &r)
 {
     QStringList parts{QMetaEnum::fromType<Controller::Status>().valueToKey(int(r.status)),
-                      QMetaEnum::fromType<Failure>().valueToKey(int(r.failure)),
-                      QString::number(r.exitCode), r.errorOutput};
+                      QMetaEnum::fromType<Failure>().valueToKey(int(r.failure))};
     for (const UpdateInfo &u : r.updates)
         parts << QString("%1 %2 %3").arg(u.name, u.version).arg(u.size);
     return parts.join('|');
@@ -62,38 +48,100 @@ class TestAutoUpdater : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString tool(const QByteArray &body, bool exe = true) { return writeTool(m_dir.filePath("mt"), body, exe); }
+    QTranslator m_english;
+
+    // A stand-in maintenance tool. Its pid in "<tool>.pid" tells whether it ran
+    // and whether it is still around; a command line but "--checkupdates" fails it.
+    QString tool(const QByteArray &body, bool executable = true)
+    {
+        QFile file(m_dir.filePath("mt"));
+        for (const char *suffix : {".pid", ".helper"})
+            QFile::remove(file.fileName() + suffix);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return {};
+        file.write("#!/bin/sh\necho $$ > \"$0.pid\"\n[ \"$*\" = --checkupdates ] || exit 42\n" + body + "\n");
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | (executable ? QFile::ExeOwner : QFile::Permissions()));
+        return file.fileName();
+    }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_english.load(SONAVEL_TRANSLATIONS_DIR "/qtautoupdatergui_en.qm"));
+        QCoreApplication::installTranslator(&m_english);
+    }
     void cleanup() { qDeleteAll(windows(QString())); }
+
+    void parse_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QString>("expected"); // status|failure|updates...
+        QTest::newRow("updates") << QByteArray("<updates><update name=\"Sonavel\" version=\"4.2.0\" size=\"3145728\"/>"
+                                               "<update name=\"Codecs\"></update></updates>")
+                                 << "UpdatesAvailable|None|Sonavel 4.2.0 3145728|Codecs  0";
+        QTest::newRow("log lines around the list")
+            << QByteArray("IFW Version: 4.5\n<updatesfeed/>\n<updates>\n <update name=\" Sonavel \" version=\"4.2\" "
+                          "size=\"-5\"/>\n <other/>\n</updates>\nDone.\n") << "UpdatesAvailable|None|Sonavel 4.2 0";
+        QTest::newRow("none") << QByteArray("Checking...\n<updates/>\n") << "NoUpdates|None";
+        QTest::newRow("no list") << QByteArray("Everything is up to date.") << "Failed|InvalidOutput";
+        QTest::newRow("garbage") << QByteArray("<update name=\"x\"/> <updates><oops") << "Failed|InvalidOutput";
+        QTest::newRow("a DTD and its entity")
+            << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE updates [<!ENTITY v \"9.9\">]>"
+                          "<updates><update name=\"Sonavel\" version=\"&v;\"/></updates>") << "Failed|InvalidOutput";
+        QTest::newRow("an entity") << QByteArray("<updates><update name=\"Sonavel &amp; Codecs\" version=\"&#52;.2\"/>"
+                                                 "</updates>") << "UpdatesAvailable|None|Sonavel & Codecs 4.2 0";
+        QTest::newRow("4 MiB of output")
+            << QByteArray("log line\n").repeated(UpdateCheck::MaxOutput / 9 - 10)
+                   + "<updates><update name=\"Sonavel\" version=\"4.2\"/></updates>\n"
+            << "UpdatesAvailable|None|Sonavel 4.2 0";
+    }
+
+    void parse()
+    {
+        QFETCH(QByteArray, output);
+        QFETCH(QString, expected);
+        const Controller::Result result = UpdateCheck::parseOutput(output);
+        QCOMPARE(describe(result), expected);
+        QCOMPARE(result.errorString.isEmpty(), result.failure == Failure::None);
+    }
 
     void outcome_data()
     {
         QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("expected"); // status|failure|exit code|stderr|updates...
-        const QString two = "|Sonavel 4.2.0 3145728|Codecs 1.1 2048";
-        QTest::newRow("updates") << TwoUpdates << "UpdatesAvailable|None|0|" + two;
-        QTest::newRow("log lines around the list")
-            << QByteArray("echo 'IFW Version: 4.5'\nprintf '<updates>\\n <update name=\"Sonavel\" version=\"4.2.0\" "
-                          "size=\"3145728\"/>\\n <update name=\"Codecs\" version=\"1.1\" size=\"2048\"></update>\\n"
-                          "</updates>\\n'\necho 'Done.'") << "UpdatesAvailable|None|0|" + two;
-        QTest::newRow("none, exit 1") << QByteArray("echo 'No updates.'\nexit 1") << "NoUpdates|None|1|";
-        QTest::newRow("garbage, exit 0") << QByteArray("echo '<update name=\"x\"/> <updates><oops'")
-                                         << "Failed|InvalidOutput|0|";
-        QTest::newRow("exit 2") << QByteArray("echo '  network unreachable ' >&2\nexit 2")
-                                << "Failed|ExitCode|2|network unreachable";
-        QTest::newRow("crash") << QByteArray("echo dying >&2\nkill -SEGV $$") << "Failed|Crashed|-1|dying";
-        QTest::newRow("too slow") << QByteArray("exec sleep 30") << "Failed|TimedOut|-1|";
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("end"); // what ends the check: the tool, "cancel" or "quit"
+        // status|failure|updates...|exit code|stderr|the window shown, and what it says in English
+        QTest::addColumn<QString>("expected");
+        const QByteArray two = "echo '<updates><update name=\"A\"/><update name=\"B\"/></updates>'";
+        QTest::newRow("updates, progress")
+            << OneUpdate << 4 << "" << "UpdatesAvailable|None|Sonavel 4.2 0|0||updates:1 update available for Sonavel.";
+        QTest::newRow("updates, info")
+            << two << 2 << "" << "UpdatesAvailable|None|A  0|B  0|0||updates:2 updates available for Sonavel.";
+        QTest::newRow("none, info") << QByteArray("exit 1") << 2 << "" << "NoUpdates|None|1||";
+        QTest::newRow("none, progress") << QByteArray("echo 'No updates.'\nexit 1") << 4 << ""
+                                        << "NoUpdates|None|1||noUpdates:No updates are available for Sonavel.";
+        QTest::newRow("exit 2, info") << QByteArray("echo '  network unreachable ' >&2\nexit 2") << 2 << ""
+                                      << "Failed|ExitCode|2|network unreachable|";
+        QTest::newRow("crash, progress") << QByteArray("echo dying >&2\nkill -SEGV $$") << 4 << ""
+                                         << "Failed|Crashed|-1|dying|failure:The check for updates failed.";
+        QTest::newRow("endless output") << QByteArray("exec yes") << 0 << "" << "Failed|OutputTooLarge|-1||";
+        QTest::newRow("too slow, with a helper") << WithHelper << 0 << "" << "Failed|TimedOut|-1||";
+        QTest::newRow("canceled, with a helper") << WithHelper << 4 << "cancel" << "Failed|Canceled|-1||";
+        QTest::newRow("quitting, with a helper") << WithHelper << 0 << "quit" << "Failed|Canceled|-1||";
     }
 
     // Every outcome goes through the same asynchronous path: start() returns
-    // at once, a second start() is refused, and the tool is gone afterwards.
+    // at once, a second start() is refused, the windows follow the display
+    // level, and nothing of the tool's process group is left afterwards.
     void outcome()
     {
         QFETCH(QByteArray, body);
+        QFETCH(int, level);
+        QFETCH(QString, end);
         QFETCH(QString, expected);
         Controller controller(tool(body));
-        controller.setCheckTimeout(500);
+        const QString path = controller.maintenanceToolPath();
+        controller.setCheckTimeout(end.isEmpty() ? 500 : 10000);
         QSignalSpy finished(&controller, &Controller::checkFinished);
         int ticks = 0;
         QTimer ticker;
@@ -102,16 +150,34 @@ private Q_SLOTS:
 
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(controller.start(Controller::AutomaticLevel));
+        QVERIFY(controller.start(Controller::DisplayLevel(level)));
         QVERIFY2(clock.elapsed() < 300, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(controller.isRunning() && !controller.start(Controller::AutomaticLevel));
+        QCOMPARE(windows("progress").size(), level == 4 ? 1 : 0);
+        if (!end.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(QFile(path + ".helper").size() > 0, 5000);
+            if (end == "cancel") {
+                controller.cancel();
+            } else {
+                // Ended as the application quits, not when it is destroyed.
+                QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+                QCoreApplication::exec();
+                QCOMPARE(finished.count(), 1);
+            }
+        }
 
-        QVERIFY(finished.wait(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
         const auto result = finished.first().first().value<Controller::Result>();
-        QCOMPARE(describe(result), expected);
         QVERIFY2(result.errorString.contains(result.errorOutput), qPrintable(result.errorString));
-        QVERIFY(!controller.isRunning() && finished.count() == 1);
-        QTRY_VERIFY_WITH_TIMEOUT(gone(controller.maintenanceToolPath()), 5000);
+        QVERIFY(!controller.isRunning());
+        QString seen;
+        for (const QString name : {"progress", "updates", "noUpdates", "failure"})
+            for (QWidget *w : windows(name))
+                seen += name + ':' + w->findChild<QLabel *>(name == "updates" ? "summary" : "qt_msgbox_label")->text();
+        QCOMPARE(QString("%1|%2|%3|%4").arg(describe(result)).arg(result.exitCode).arg(result.errorOutput, seen), expected);
+        QTRY_VERIFY_WITH_TIMEOUT(gone(path + ".pid"), 5000);
+        if (body == WithHelper)
+            QTRY_VERIFY_WITH_TIMEOUT(gone(path + ".helper"), 5000);
         // Stopped at the time limit, and our event loop kept running meanwhile.
         if (result.failure == Failure::TimedOut)
             QVERIFY2(clock.elapsed() >= 500 && clock.elapsed() < 3000 && ticks >= 10,
@@ -128,55 +194,8 @@ private Q_SLOTS:
             QCOMPARE(controller.lastResult().failure, exists ? Failure::ToolNotExecutable : Failure::ToolMissing);
             QVERIFY(running.isEmpty() && !QFile::exists(path + ".pid") && windows("progress").isEmpty());
         }
-    }
-
-    void relativeToolIsFoundInApplicationDirectory()
-    {
-        // A decoy of the same name in the current directory must not run.
-        const QString name = QString("fake-mt-%1").arg(QCoreApplication::applicationPid());
-        const QString appTool = writeTool(QCoreApplication::applicationDirPath() + '/' + name, TwoUpdates);
-        const QString decoy = writeTool(m_dir.filePath(name), "exit 1");
-        const QString previousDir = QDir::currentPath();
-        QVERIFY(!appTool.isEmpty() && QDir::setCurrent(m_dir.path()));
-
-        Controller controller(name + ".exe");
-        QSignalSpy finished(&controller, &Controller::checkFinished);
-        const bool started = controller.start(Controller::AutomaticLevel) && finished.wait(10000);
-        QDir::setCurrent(previousDir);
-        QFile::remove(appTool);
-        QFile::remove(appTool + ".pid");
-
-        QVERIFY(started);
-        QCOMPARE(controller.maintenanceToolPath(), appTool);
-        QCOMPARE(controller.lastResult().status, Controller::Status::UpdatesAvailable);
-        QVERIFY(!QFile::exists(decoy + ".pid"));
-    }
-
-    void windowsFollowDisplayLevel_data()
-    {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("info, updates") << 2 << TwoUpdates << "updates";
-        QTest::newRow("info, none") << 2 << QByteArray("exit 1") << "";
-        QTest::newRow("info, failure") << 2 << QByteArray("exit 3") << "";
-        QTest::newRow("progress, updates") << 4 << TwoUpdates << "updates";
-        QTest::newRow("progress, none") << 4 << QByteArray("exit 1") << "noUpdates";
-        QTest::newRow("progress, failure") << 4 << QByteArray("exit 3") << "failure";
-    }
-
-    void windowsFollowDisplayLevel()
-    {
-        QFETCH(int, level);
-        QFETCH(QByteArray, body);
-        QFETCH(QString, shown);
-        Controller controller(tool(body));
-        QSignalSpy finished(&controller, &Controller::checkFinished);
-        QVERIFY(controller.start(Controller::DisplayLevel(level)));
-        QCOMPARE(windows("progress").size(), level == 4 ? 1 : 0);
-        QVERIFY(finished.wait(10000));
-        for (const QString name : {"progress", "updates", "noUpdates", "failure"})
-            QCOMPARE(windows(name).size(), name == shown ? 1 : 0);
+        // A relative name is looked for beside the program, never in the current directory.
+        QCOMPARE(Controller("mt.exe").maintenanceToolPath(), QCoreApplication::applicationDirPath() + "/mt");
     }
 
     void buttonFollowsItsController()
