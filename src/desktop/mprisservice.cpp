@@ -3,23 +3,26 @@
 #include "sessionbus.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 
 const QString MprisService::mainName = QStringLiteral("org.mpris.MediaPlayer2.sonavel");
 const QString MprisService::objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString MprisService::handOffInterface = QStringLiteral("fr.quenbrik.Sonavel");
 
-MprisService::MprisService(MainWindow *window) : QObject(nullptr), bus(QStringLiteral("sonavel-no-bus"))
+MprisService::MprisService(MainWindow *window) : QObject(nullptr)
 {
-    // No session bus, no media keys: the window works the same without.
+    // No session bus, no media keys: the window works the same without. Not
+    // even a disconnected QDBusConnection is made then.
     if (!sessionBusExists())
         return;
-    bus = QDBusConnection::sessionBus();
+    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
     new MprisRootAdaptor(this, window);
     new MprisPlayerAdaptor(this, window, bus);
     new HandOffAdaptor(this, window);
-    if (!bus.registerObject(objectPath, this, QDBusConnection::ExportAdaptors))
+    exported = bus.registerObject(objectPath, this, QDBusConnection::ExportAdaptors);
+    if (!exported)
         return;
     // The first window takes the player's name; any other one its own, as MPRIS has it.
     name = mainName;
@@ -32,8 +35,10 @@ MprisService::MprisService(MainWindow *window) : QObject(nullptr), bus(QStringLi
 
 MprisService::~MprisService()
 {
+    if (!exported)
+        return;
+    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!name.isEmpty())
         bus.unregisterService(name);
-    if (bus.isConnected())
-        bus.unregisterObject(objectPath);
+    bus.unregisterObject(objectPath);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 
@@ -25,6 +24,6 @@ public:
     QString serviceName() const { return name; }
 
 private:
-    QDBusConnection bus;
+    bool exported = false;
     QString name;
 };

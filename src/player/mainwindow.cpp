@@ -33,12 +33,25 @@ int toSliderValue(qint64 milliseconds)
 }
 
 // The window overrides no event handler of its own; the events it answers
-// beyond its base class's reach it through this filter.
+// beyond its base class's reach it through this filter. Only those: the
+// filter also sees the events of the window's own destruction, when the
+// window is no longer one.
 class EventHook : public QObject
 {
 public:
     EventHook(QObject *parent, std::function<bool(QEvent *)> hook) : QObject(parent), hook(std::move(hook)) {}
-    bool eventFilter(QObject *, QEvent *event) override { return hook(event); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::LanguageChange:
+            return hook(event);
+        default:
+            return false;
+        }
+    }
 
 private:
     std::function<bool(QEvent *)> hook;
