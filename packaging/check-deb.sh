@@ -116,7 +116,7 @@ run_installed() {
     done
     wait "$runner" || status=$?
 
-    echo "$language: exit $status, catalogues mapped: ${mapped:-none}${song:+, playing $song}"
+    echo "$language: exit $status, catalogues mapped: ${mapped:-none}${song:+, given $song}"
     if [ "$status" -ne 124 ]; then
         cat "$log"
         fail "$language: the installed program exited with $status before it was stopped"
