@@ -74,7 +74,8 @@ path=$(sed -n 's/^Path=//p' "$desktop")
 echo "Exec=$exec_line Path=$path"
 
 # Starts the installed program as the desktop would, under a locale, and
-# stops it after five seconds. It passes when it was still running then, so
+# stops it after five seconds. With $song set, it is the file the desktop
+# opens: Exec='s %f becomes its path, and the program must have opened it. It passes when it was still running then, so
 # that timeout reports 124 (the SIGTERM it sends ends the program, which has
 # no handler for it, as the end of a session would), with nothing fatal on
 # stderr, and when it had mapped the catalogues named from translations/
@@ -83,9 +84,16 @@ run_installed() {
     local language=$1; shift
     local log=$build/installed-$language.log pidfile=$build/installed-$language.pid
     rm -f "$pidfile"
-    local status=0
+    local status=0 word command=()
+    for word in $exec_line; do
+        if [ "$word" = %f ]; then
+            [ -z "${song:-}" ] || command+=("$song")
+        else
+            command+=("$word")
+        fi
+    done
     (cd "$path" && env LANG="$language.UTF-8" LC_ALL="$language.UTF-8" LANGUAGE="$language" \
-        QT_QPA_PLATFORM=offscreen timeout -k 5 5 sh -c 'echo $$ >"$0"; exec "$@"' "$pidfile" $exec_line) \
+        QT_QPA_PLATFORM=offscreen timeout -k 5 5 sh -c 'echo $$ >"$0"; exec "$@"' "$pidfile" "${command[@]}") \
         >"$log" 2>&1 &
     local runner=$!
 
@@ -100,12 +108,15 @@ run_installed() {
         for want in "$@"; do
             grep -qF "$path/translations/$want " <<<"$mapped" || missing+=" $want"
         done
+        if [ -n "${song:-}" ] && ! { [ -n "$pid" ] && readlink "/proc/$pid/fd/"* 2>/dev/null | grep -qxF "$song"; }; then
+            missing+=" $song"
+        fi
         [ -z "$missing" ] && break
         sleep 0.1
     done
     wait "$runner" || status=$?
 
-    echo "$language: exit $status, catalogues mapped: ${mapped:-none}"
+    echo "$language: exit $status, catalogues mapped: ${mapped:-none}${song:+, given $song}"
     if [ "$status" -ne 124 ]; then
         cat "$log"
         fail "$language: the installed program exited with $status before it was stopped"
@@ -114,12 +125,17 @@ run_installed() {
         cat "$log"
         fail "$language: the installed program reported a fatal error"
     fi
-    [ -z "$missing" ] || fail "$language: not loaded from $path/translations:$missing"
+    [ -z "$missing" ] || fail "$language: not opened (catalogues are looked for in $path/translations):$missing"
 }
 
 echo "-- Starting the installed program"
 run_installed en_US app_en.qm
 run_installed de_DE app_de.qm qtautoupdatergui_de.qm
+# Opened from the file manager, a name with a blank and a '#' (the test audio
+# of the build's tests).
+mkdir -p "$build/deb-check"
+song="$build/deb-check/un titre #1.mp3"
+cp "$build/tests/audio/tagged.mp3" "$song" || fail "no test audio: build with the tests first"
 run_installed fr_FR qtautoupdatergui_fr.qm
 
 echo "-- The Debian package installs and starts"

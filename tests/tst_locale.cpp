@@ -10,6 +10,7 @@
 
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QLayout>
@@ -74,6 +75,13 @@ void exercise(QMainWindow *window)
     play->trigger();
     check("play", status->currentMessage() + '|' + play->text(),
           {"Musique en cours de lecture|Mettre en pause", "Music playing|Pause", "Musik wird abgespielt|Pausieren"});
+    // What a screen reader announces for the controls that show only an icon.
+    QStringList names;
+    for (const char *name : {"button_playPause", "button_muteSong", "slider_MusicProgress"})
+        names << QAccessible::queryAccessibleInterface(child<QWidget>(window, name))->text(QAccessible::Name);
+    check("accessible names", names.join('|'),
+          {"Mettre en pause|Activer le son|Progression de la musique", "Pause|Unmute|Music progress",
+           "Pausieren|Ton einschalten|Wiedergabefortschritt"});
 
     SeenMessageBox quit;
     answerMessageBox(QMessageBox::Yes, &quit);

@@ -156,6 +156,10 @@
         <translation>Wiedergabe nicht möglich: </translation>
     </message>
     <message>
+        <source>Sonavel ne lit que des fichiers locaux : </source>
+        <translation>Sonavel spielt nur lokale Dateien ab: </translation>
+    </message>
+    <message>
         <source>Musique terminée</source>
         <translation>Musik beendet</translation>
     </message>

@@ -156,6 +156,10 @@
         <translation>Cannot play: </translation>
     </message>
     <message>
+        <source>Sonavel ne lit que des fichiers locaux : </source>
+        <translation>Sonavel plays local files only: </translation>
+    </message>
+    <message>
         <source>Musique terminée</source>
         <translation>Music finished</translation>
     </message>

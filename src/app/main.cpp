@@ -1,9 +1,12 @@
 #include "mainwindow.h"
+#include "mprisservice.h"
+#include "sessionbus.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QUrl>
 
 int main(int argc, char *argv[])
 {
@@ -14,6 +17,20 @@ int main(int argc, char *argv[])
     if (defaultGl)
         qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
+    // The window and its launcher are one entry in docks and task bars.
+    QGuiApplication::setDesktopFileName(QStringLiteral(SONAVEL_APP_ID));
+
+    // QApplication has taken out the options it knows; what follows our name
+    // is a song from the file manager. One song at a time: only the first counts.
+    const QString song = app.arguments().value(1);
+    if (!song.isEmpty()) {
+        // A song opened from outside goes to the window already open; if
+        // that one does not answer at once, we play it ourselves.
+        const QString path = MainWindow::localFilePath(song);
+        if (!path.isEmpty() && handOffToRunningPlayer(QUrl::fromLocalFile(path), 1000))
+            return 0;
+    }
+
     // The window is built before any translator is installed: its form keeps
     // the French source texts, and only texts fetched later are translated.
     MainWindow window;
@@ -34,6 +51,10 @@ int main(int argc, char *argv[])
     app.installTranslator(&appTranslator);
 
     window.show();
+    // Media keys, the desktop's player widget and playerctl reach the window here.
+    MprisService mpris(&window);
+    if (!song.isEmpty())
+        window.openFile(song);
     // Qt read it for that first window and keeps its choice; whatever we start
     // from now on gets the environment as it was.
     if (defaultGl)

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDebug>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QIcon>
 #include <QLabel>
@@ -14,8 +16,12 @@
 #include <QMediaMetaData>
 #include <QMediaPlayer>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QSlider>
 #include <QUrl>
 
+#include <functional>
 #include <limits>
 
 namespace {
@@ -24,6 +30,44 @@ namespace {
 int toSliderValue(qint64 milliseconds)
 {
     return int(qBound<qint64>(std::numeric_limits<int>::min(), milliseconds, std::numeric_limits<int>::max()));
+}
+
+// The window overrides no event handler of its own; the events it answers
+// beyond its base class's reach it through this filter. Only those: the
+// filter also sees the events of the window's own destruction, when the
+// window is no longer one.
+class EventHook : public QObject
+{
+public:
+    EventHook(QObject *parent, std::function<bool(QEvent *)> hook) : QObject(parent), hook(std::move(hook)) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::LanguageChange:
+            return hook(event);
+        default:
+            return false;
+        }
+    }
+
+private:
+    std::function<bool(QEvent *)> hook;
+};
+
+// The one local MP3 or WAV file being dragged, as the dialog would offer it;
+// an empty string for anything else (several files, a folder, a remote URL).
+QString droppableFile(const QMimeData *data)
+{
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return QString();
+    const QFileInfo file(urls.first().toLocalFile());
+    const QString suffix = file.suffix().toLower();
+    const bool audio = suffix == QLatin1String("mp3") || suffix == QLatin1String("wav") || suffix == QLatin1String("wave");
+    return audio && file.isFile() && file.isReadable() ? file.absoluteFilePath() : QString();
 }
 
 } // namespace
@@ -86,6 +130,16 @@ MainWindow::MainWindow(QWidget *parent)
         if (state == QMediaPlayer::PlayingState)
             preparedSince.invalidate();
     });
+
+    // The three buttons show only an icon: a screen reader reads the text of
+    // the action each one triggers, and follows it as it changes.
+    ui->button_playPause->setAccessibleName(ui->actionLancer->text());
+    ui->button_stopSong->setAccessibleName(ui->actionStop->text());
+    ui->button_muteSong->setAccessibleName(ui->actionCouperSon->text());
+    nameSliders();
+
+    setAcceptDrops(true);
+    installEventFilter(new EventHook(this, [this](QEvent *event) { return windowEvent(event); }));
 }
 
 MainWindow::~MainWindow()
@@ -94,6 +148,60 @@ MainWindow::~MainWindow()
     // whatever it reports while shutting down must not reach the deleted form.
     player->blockSignals(true);
     delete ui;
+}
+
+bool MainWindow::openFile(const QString &pathOrUri)
+{
+    const QString path = localFilePath(pathOrUri);
+    if (path.isEmpty()) {
+        statusBar()->showMessage(tr("Sonavel ne lit que des fichiers locaux : ") + pathOrUri, 0);
+        return false;
+    }
+    loadChosenFile(path);
+    watchForMetaData();
+    // A missing or unplayable file ends here, with the reason in the status bar.
+    togglePlayback();
+    return true;
+}
+
+QString MainWindow::localFilePath(const QString &pathOrUri)
+{
+    // Only "file:" and "scheme://" make a URI: a file name may hold a ':'.
+    static const QRegularExpression remote(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
+    if (pathOrUri.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl url(pathOrUri);
+        const bool here = url.host().isEmpty() || url.host() == QLatin1String("localhost");
+        return url.isLocalFile() && here && !url.path().isEmpty() ? QFileInfo(url.toLocalFile()).absoluteFilePath() : QString();
+    }
+    if (pathOrUri.isEmpty() || remote.match(pathOrUri).hasMatch())
+        return QString();
+    return QFileInfo(pathOrUri).absoluteFilePath();
+}
+
+void MainWindow::togglePlayback()
+{
+    ui->actionLancer->trigger();
+}
+
+void MainWindow::stopPlayback()
+{
+    ui->actionStop->trigger();
+}
+
+void MainWindow::setVolumeLevel(int volume)
+{
+    ui->slider_Volume->setValue(volume);
+}
+
+void MainWindow::seekTo(qint64 position)
+{
+    if (ui->slider_MusicProgress->isEnabled())
+        on_slider_MusicProgress_sliderMoved(qBound(0, toSliderValue(position), ui->slider_MusicProgress->maximum()));
+}
+
+bool MainWindow::hasMedia() const
+{
+    return ui->actionLancer->isEnabled();
 }
 
 void MainWindow::playSong()
@@ -137,24 +245,12 @@ void MainWindow::selectSong()
         qDebug() << "fileName == 0 Fichier précedent : " << previousFileName << Qt::endl;
         showPlayLook();
     } else {
-        ui->button_playPause->setEnabled(true);
-        ui->actionLancer->setEnabled(true);
-        ui->slider_MusicProgress->setEnabled(true);
-        showPlayLook();
-        previousFileName = fileName;
-        qDebug() << "fileName != 0 Fichier précedent : " << previousFileName << Qt::endl;
-        handOver(QUrl::fromLocalFile(fileName));
+        loadChosenFile(fileName);
     }
     if (wasStarted)
         statusBar()->showMessage(tr("Musique arrêtée"), 0);
 
-    if (!metaDataHandlerConnected) {
-        metaDataHandlerConnected = true;
-        connect(player, &QMediaPlayer::mediaStatusChanged, [this](QMediaPlayer::MediaStatus status) {
-            if (status == QMediaPlayer::LoadedMedia)
-                loadMetaData();
-        });
-    }
+    watchForMetaData();
 }
 
 void MainWindow::stopSong()
@@ -286,6 +382,7 @@ void MainWindow::showPlayLook()
     ui->button_playPause->setIcon(QIcon(QStringLiteral(":/buttons/play")));
     ui->actionLancer->setText(tr("Lancer la musique"));
     ui->actionLancer->setIcon(QIcon(QStringLiteral(":/buttons/play")));
+    ui->button_playPause->setAccessibleName(ui->actionLancer->text());
 }
 
 void MainWindow::showPauseLook()
@@ -293,6 +390,7 @@ void MainWindow::showPauseLook()
     ui->button_playPause->setIcon(QIcon(QStringLiteral(":/buttons/pause")));
     ui->actionLancer->setText(tr("Mettre en pause"));
     ui->actionLancer->setIcon(QIcon(QStringLiteral(":/buttons/pause")));
+    ui->button_playPause->setAccessibleName(ui->actionLancer->text());
 }
 
 void MainWindow::showSoundOnLook()
@@ -301,6 +399,7 @@ void MainWindow::showSoundOnLook()
     ui->button_muteSong->setToolTip(tr("Le son est activé"));
     ui->actionCouperSon->setText(tr("Couper le son"));
     ui->actionCouperSon->setIcon(QIcon(QStringLiteral(":/buttons/mute")));
+    ui->button_muteSong->setAccessibleName(ui->actionCouperSon->text());
 }
 
 void MainWindow::showSoundOffLook()
@@ -309,4 +408,65 @@ void MainWindow::showSoundOffLook()
     ui->button_muteSong->setToolTip(tr("Le son est coupé"));
     ui->actionCouperSon->setText(tr("Activer le son"));
     ui->actionCouperSon->setIcon(QIcon(QStringLiteral(":/buttons/unmute")));
+    ui->button_muteSong->setAccessibleName(ui->actionCouperSon->text());
+}
+
+// What choosing a file in the dialog does to the window and the player.
+void MainWindow::loadChosenFile(const QString &path)
+{
+    ui->button_playPause->setEnabled(true);
+    ui->actionLancer->setEnabled(true);
+    ui->slider_MusicProgress->setEnabled(true);
+    showPlayLook();
+    previousFileName = path;
+    qDebug() << "fileName != 0 Fichier précedent : " << previousFileName << Qt::endl;
+    handOver(QUrl::fromLocalFile(path));
+}
+
+void MainWindow::watchForMetaData()
+{
+    if (!metaDataHandlerConnected) {
+        metaDataHandlerConnected = true;
+        connect(player, &QMediaPlayer::mediaStatusChanged, [this](QMediaPlayer::MediaStatus status) {
+            if (status == QMediaPlayer::LoadedMedia)
+                loadMetaData();
+        });
+    }
+}
+
+// The sliders' names never change; they are fetched again once the
+// translators are in, unlike the form's texts.
+void MainWindow::nameSliders()
+{
+    ui->slider_Volume->setAccessibleName(tr("Volume"));
+    ui->slider_MusicProgress->setAccessibleName(tr("Progression de la musique"));
+}
+
+bool MainWindow::windowEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::LanguageChange:
+        nameSliders();
+        return false;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDropEvent *>(event);
+        if (droppableFile(drag->mimeData()).isEmpty())
+            drag->ignore();
+        else
+            drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QString path = droppableFile(drop->mimeData());
+        if (path.isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        openFile(path);
+        return true;
+    }
+    default:
+        return false;
+    }
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 QT_BEGIN_NAMESPACE
+class QEvent;
 class QMediaPlayer;
 class QUrl;
 namespace Ui {
@@ -24,6 +25,26 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // Ways in from outside the window (the command line, a drop, the desktop's
+    // media controls). None is a slot: they use the window's own controls.
+
+    // Loads a local file (a path, relative to the current directory, or a
+    // file:// URI) as a choice in the dialog does, and plays it. Anything
+    // else is refused with a message in the status bar; returns false then.
+    bool openFile(const QString &pathOrUri);
+    // The absolute path that `pathOrUri` names, or an empty string when it is
+    // no local file (http://, smb://, ...).
+    static QString localFilePath(const QString &pathOrUri);
+    // What the play/pause and the stop buttons do; nothing while disabled.
+    void togglePlayback();
+    void stopPlayback();
+    // Moves the volume slider, 0 to 100.
+    void setVolumeLevel(int volume);
+    // Seeks as a drag of the progress slider does.
+    void seekTo(qint64 position);
+    bool hasMedia() const;
+    const QMediaPlayer *mediaPlayer() const { return player; }
 
 private slots:
     void playSong();
@@ -48,6 +69,10 @@ private:
     void showSoundOffLook();
     void handOver(const QUrl &file);
     void reopenIfLongPrepared();
+    void loadChosenFile(const QString &path);
+    void watchForMetaData();
+    void nameSliders();
+    bool windowEvent(QEvent *event);
 
     Ui::MainWindow *ui;
     QMediaPlayer *player;

@@ -1,0 +1,241 @@
+// The window from outside: playerctl on the session bus, files from the command
+// line and from drops, a second start handing its file over. Needs a session
+// bus (scripts/test starts a private one) and the test sound server.
+
+#include "mainwindow.h"
+#include "mprisservice.h"
+#include "sessionbus.h"
+#include "testsupport.h"
+
+#include <QAccessible>
+#include <QDBusConnectionInterface>
+#include <QLabel>
+#include <QMediaPlayer>
+#include <QMimeData>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void playerctlDrivesTheWindow_data();
+    void playerctlDrivesTheWindow();
+    void outsideFiles_data();
+    void outsideFiles();
+    void secondStartHandsItsFileOver();
+    void frozenFirstDoesNotHoldUpTheSecond();
+
+private:
+    // What the window shows and the player does, in one line.
+    QString shown() const
+    {
+        const char *states[] = {"stopped", "playing", "paused"};
+        auto *play = QAccessible::queryAccessibleInterface(child<QWidget>(window, "button_playPause"));
+        return QStringList{window->statusBar()->currentMessage(), play->text(QAccessible::Name),
+                           child<QLabel>(window, "label_volumeLevel")->text(), states[window->mediaPlayer()->state()],
+                           window->mediaPlayer()->media().request().url().fileName()}
+            .join('|');
+    }
+    // The last line each follower printed.
+    QString announced()
+    {
+        QStringList last;
+        for (int i = 0; i < 3; ++i)
+            last << (printed[i] += followers[i].readAllStandardOutput()).trimmed().section('\n', -1);
+        return last.join('|');
+    }
+
+    MainWindow *window = nullptr;
+    MprisService *service = nullptr;
+    // Clients that print what the bus announces: status, volume, seeks.
+    QProcess followers[3];
+    QString printed[3];
+    QTemporaryDir files;
+};
+
+QString playerctl(const QStringList &args)
+{
+    QProcess process;
+    process.start("playerctl", args);
+    // The window answers the bus from this thread's event loop: wait in it.
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 10000))
+        return QStringLiteral("timed out");
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+void TestDesktop::initTestCase()
+{
+    if (!sessionBusExists())
+        QSKIP("no session bus (scripts/test starts one)");
+    QVERIFY(QFile::copy(audioFile("tagged.mp3"), files.filePath("un titre #1.mp3")));
+    QVERIFY(QDir(files.path()).mkdir("dossier"));
+    QVERIFY(QFile::copy(SONAVEL_PROGRAM, files.filePath("notes.txt")) && QFile::copy(SONAVEL_PROGRAM, files.filePath("texte.mp3")));
+    window = new MainWindow;
+    window->show();
+    service = new MprisService(window);
+    QCOMPARE(service->serviceName(), MprisService::mainName);
+    const char *followed[] = {"status", "volume", "position"};
+    for (int i = 0; i < 3; ++i)
+        followers[i].start("playerctl", {"-p", "sonavel", "--follow", followed[i]});
+    QTRY_COMPARE_WITH_TIMEOUT(announced(), QString("Stopped|1.000000|0.000000"), 10000);
+}
+
+void TestDesktop::cleanupTestCase()
+{
+    for (QProcess &follower : followers) {
+        follower.kill();
+        follower.waitForFinished();
+    }
+    delete window;
+}
+
+// The rows run in order against the one window: each starts where the last
+// ended. Each says what playerctl prints, then what the window shows and the
+// player does, and what the bus announced.
+void TestDesktop::playerctlDrivesTheWindow_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("after");
+    const QString tagged = audioFile("tagged.mp3");
+    const QString paused = "Musique en pause|Lancer la musique|Volume : 100 %|paused|tagged.mp3 / Paused|1.000000|";
+    const QString stopped = "|Lancer la musique|Volume : 100 %|stopped|";
+    const QString metadata = "{{xesam:title}}|{{xesam:album}}|{{xesam:albumArtist}}|{{mpris:length}}|{{xesam:url}}";
+    QTest::newRow("play, nothing loaded") << QStringList{"play"} << "" << "Volume : 100 %" + stopped + " / Stopped|1.000000|0.000000";
+    QTest::newRow("open") << QStringList{"open", tagged} << ""
+                          << "Musique en cours de lecture|Mettre en pause|Volume : 100 %|playing|tagged.mp3 / Playing|1.000000|0.000000";
+    QTest::newRow("play-pause") << QStringList{"play-pause"} << "" << paused + "0.000000";
+    QTest::newRow("status") << QStringList{"status"} << "Paused" << paused + "0.000000";
+    QTest::newRow("metadata") << QStringList{"metadata", "--format", metadata}
+                              << "Chanson d'essai|Album d'essai|Groupe d'essai|3000000|" + QUrl::fromLocalFile(tagged).toString()
+                              << paused + "0.000000";
+    QTest::newRow("set position") << QStringList{"position", "1"} << "" << paused + "1.000000";
+    QTest::newRow("position") << QStringList{"position"} << "1.000000" << paused + "1.000000";
+    QTest::newRow("volume 0.25") << QStringList{"volume", "0.25"} << ""
+                                 << "Volume : 25 %|Lancer la musique|Volume : 25 %|paused|tagged.mp3 / Paused|0.250000|1.000000";
+    QTest::newRow("volume past the top") << QStringList{"volume", "1.5"} << ""
+                                         << "Volume : 100 %|Lancer la musique|Volume : 100 %|paused|tagged.mp3 / Paused|1.000000|1.000000";
+    QTest::newRow("stop") << QStringList{"stop"} << "" << "Musique arrêtée" + stopped + "tagged.mp3 / Stopped|1.000000|1.000000";
+    QTest::newRow("open a web address") << QStringList{"open", "http://example.org/song.mp3"} << ""
+                                        << "Sonavel ne lit que des fichiers locaux : http://example.org/song.mp3" + stopped
+                                               + "tagged.mp3 / Stopped|1.000000|1.000000";
+}
+
+void TestDesktop::playerctlDrivesTheWindow()
+{
+    QFETCH(QStringList, command);
+    QFETCH(QString, output);
+    QFETCH(QString, after);
+    // A query may be asked again until the player knows (tags come once
+    // loaded); a command is sent once.
+    if (output.isEmpty())
+        QCOMPARE(playerctl(QStringList{"-p", "sonavel"} + command), output);
+    else
+        QTRY_COMPARE_WITH_TIMEOUT(playerctl(QStringList{"-p", "sonavel"} + command), output, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(shown() + " / " + announced(), after, 10000);
+    if (command == QStringList{"position", "1"})
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(window->mediaPlayer()->position() - 1000) < 50, 5000);
+}
+
+// A file given on the command line (main() hands it to openFile()) and the
+// same one dragged onto the window.
+void TestDesktop::outsideFiles_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<bool>("droppable");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("spaces and #") << files.filePath("un titre #1.mp3") << true << "Musique en cours de lecture";
+    QTest::newRow("wav") << audioFile("tone.wav") << true << "Musique en cours de lecture";
+    QTest::newRow("missing") << files.filePath("absent.mp3") << false << "Lecture impossible : ";
+    QTest::newRow("directory") << files.filePath("dossier") << false << "Lecture impossible : ";
+    QTest::newRow("web address") << "http://example.org/song.mp3" << false << "Sonavel ne lit que des fichiers locaux : ";
+    QTest::newRow("not audio") << files.filePath("notes.txt") << false << "Lecture impossible : ";
+    QTest::newRow("not audio, named .mp3") << files.filePath("texte.mp3") << true << "Lecture impossible : ";
+}
+
+void TestDesktop::outsideFiles()
+{
+    QFETCH(QString, argument);
+    QFETCH(bool, droppable);
+    QFETCH(QString, status);
+    const QUrl url = argument.startsWith("http") ? QUrl(argument) : QUrl::fromLocalFile(argument);
+    // A refused address leaves the loaded file as it was.
+    const QString loaded = url.isLocalFile() ? url.fileName() : shown().section('|', -1);
+
+    QMimeData data;
+    data.setUrls({url});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    QCOMPARE(enter.isAccepted(), droppable);
+    for (const bool drop : {true, false}) {
+        if (drop && !droppable)
+            continue;
+        window->stopPlayback();
+        QDropEvent dropped(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        if (drop)
+            QApplication::sendEvent(window, &dropped);
+        else
+            QCOMPARE(window->openFile(argument), url.isLocalFile());
+        QTRY_VERIFY_WITH_TIMEOUT(shown().startsWith(status), 10000);
+        QCOMPARE(shown().section('|', -1), loaded);
+    }
+}
+
+void TestDesktop::secondStartHandsItsFileOver()
+{
+    // Relative to its own directory, after an option of Qt's own.
+    QProcess second;
+    second.setWorkingDirectory(files.path());
+    QElapsedTimer clock;
+    clock.start();
+    second.start(SONAVEL_PROGRAM, {"-style", "fusion", "un titre #1.mp3"});
+    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+    const qint64 took = clock.elapsed();
+    QCOMPARE(second.exitStatus() + second.exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), QString("Musique en cours de lecture|Mettre en pause|Volume : 100 %|playing|un titre #1.mp3"), 10000);
+    qInfo("the second start handed its file over and exited after %lld ms", took);
+    QVERIFY(took < 1500);
+}
+
+void TestDesktop::frozenFirstDoesNotHoldUpTheSecond()
+{
+    delete service; // this window leaves the player's name to a first process
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    QProcess first, second;
+    first.start(SONAVEL_PROGRAM, QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(bus->isServiceRegistered(MprisService::mainName), 10000);
+    ::kill(pid_t(first.processId()), SIGSTOP);
+
+    QElapsedTimer clock;
+    clock.start();
+    second.start(SONAVEL_PROGRAM, {files.filePath("un titre #1.mp3")});
+    const QString own = MprisService::mainName + ".instance" + QString::number(second.processId());
+    QTRY_VERIFY_WITH_TIMEOUT(bus->isServiceRegistered(own), 10000);
+    qInfo("with the first one frozen, the second opened its own window after %lld ms", clock.elapsed());
+    QVERIFY(clock.elapsed() < 3000);
+    QCOMPARE(playerctl({"-p", own.section('.', 3), "status"}), QString("Playing"));
+    second.kill();
+    QVERIFY(second.waitForFinished(5000));
+
+    // Woken up, the first finds the request past its deadline and leaves it.
+    ::kill(pid_t(first.processId()), SIGCONT);
+    QCOMPARE(playerctl({"-p", "sonavel", "status"}), QString("Stopped"));
+    first.kill();
+    QVERIFY(first.waitForFinished(5000));
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    TestDesktop test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_desktop.moc"
