@@ -20,6 +20,24 @@ fail() {
     exit 1
 }
 
+# The program runs on a session bus of our own: on a desktop, a Sonavel of the
+# user's would otherwise take the file the check opens, and the check's own
+# window would talk to the user's media controls.
+bus_dir=$(mktemp -d "${TMPDIR:-/tmp}/sonavel-deb.XXXXXX")
+dbus-daemon --session --nofork --address="unix:path=$bus_dir/bus" &
+bus=$!
+remove_package=""
+cleanup() {
+    kill "$bus" 2>/dev/null || true
+    wait "$bus" 2>/dev/null || true
+    rm -rf "$bus_dir"
+    [ -z "$remove_package" ] ||
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq -o DPkg::Lock::Timeout=300 sonavel >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+for _ in $(seq 50); do [ -S "$bus_dir/bus" ] && break; sleep 0.1; done
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$bus_dir/bus"
+
 cd "$build"
 prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' CMakeCache.txt)
 [ -n "$prefix" ] || fail "$build is not a configured build directory"
@@ -62,7 +80,7 @@ echo "-- Installing"
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends --reinstall --allow-downgrades \
     -o DPkg::Lock::Timeout=300 "$deb" >apt-install.log 2>&1 || { cat apt-install.log; fail "apt-get install failed"; }
 if [ -z "${SONAVEL_KEEP_PACKAGE:-}" ]; then
-    trap 'DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq -o DPkg::Lock::Timeout=300 sonavel >/dev/null 2>&1 || true' EXIT
+    remove_package=1
 fi
 
 desktop=$prefix/share/applications/$app_id.desktop
