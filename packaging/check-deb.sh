@@ -11,7 +11,6 @@
 set -euo pipefail
 
 build=$(cd "${1:?usage: $0 <build dir>}" && pwd)
-app_id=fr.quenbrik.Sonavel
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
@@ -21,8 +20,16 @@ fail() {
 }
 
 cd "$build"
-prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' CMakeCache.txt)
+# The build's own facts: the prefix, and what CMakeLists.txt names once.
+cached() { sed -n "s/^$1:[A-Z]*=//p" CMakeCache.txt; }
+prefix=$(cached CMAKE_INSTALL_PREFIX)
 [ -n "$prefix" ] || fail "$build is not a configured build directory"
+app_id=$(cached SONAVEL_APP_ID)
+icon_sizes=$(cached SONAVEL_ICON_SIZES | tr ';' ' ')
+app_catalogue=$(cached SONAVEL_APP_CATALOGUE)
+updater_catalogue=$(cached SONAVEL_UPDATER_CATALOGUE)
+[ -n "$app_id" ] && [ -n "$icon_sizes" ] && [ -n "$app_catalogue" ] && [ -n "$updater_catalogue" ] ||
+    fail "$build was configured without the application id, icon sizes or catalogue names"
 
 echo "-- Packaging"
 rm -f sonavel_*.deb
@@ -36,11 +43,11 @@ echo "$deb"
 dpkg-deb -c "$deb" | awk '{ print $NF }' | sed 's|^\./|/|' >deb-contents.txt
 expected=(
     "$prefix/bin/sonavel"
-    "$prefix/share/sonavel/translations/app_en.qm"
+    "$prefix/share/sonavel/translations/${app_catalogue}_en.qm"
     "$prefix/share/applications/$app_id.desktop"
     "$prefix/share/metainfo/$app_id.metainfo.xml"
 )
-for size in 16 24 32 48 64 72 96 128 256; do
+for size in $icon_sizes; do
     expected+=("$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png")
 done
 for file in "${expected[@]}"; do
@@ -118,8 +125,8 @@ run_installed() {
 }
 
 echo "-- Starting the installed program"
-run_installed en_US app_en.qm
-run_installed de_DE app_de.qm qtautoupdatergui_de.qm
-run_installed fr_FR qtautoupdatergui_fr.qm
+run_installed en_US "${app_catalogue}_en.qm"
+run_installed de_DE "${app_catalogue}_de.qm" "${updater_catalogue}_de.qm"
+run_installed fr_FR "${updater_catalogue}_fr.qm"
 
 echo "-- The Debian package installs and starts"
