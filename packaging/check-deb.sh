@@ -46,6 +46,7 @@ expected=(
     "$prefix/share/sonavel/translations/${app_catalogue}_en.qm"
     "$prefix/share/applications/$app_id.desktop"
     "$prefix/share/metainfo/$app_id.metainfo.xml"
+    "$prefix/share/icons/hicolor/scalable/apps/$app_id.svg"
 )
 for size in $icon_sizes; do
     expected+=("$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png")
@@ -53,7 +54,7 @@ done
 for file in "${expected[@]}"; do
     grep -qxF "$file" deb-contents.txt || fail "the package lacks $file"
 done
-echo "contains the program, its catalogues, the desktop entry, the metainfo and ${#expected[@]} files in all"
+echo "contains the program, its catalogues, the desktop entry, the metainfo, the icons and ${#expected[@]} files in all"
 
 # Libraries from dpkg-shlibdeps, GStreamer's plugins named by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
