@@ -16,6 +16,7 @@ import tempfile
 import threading
 import time
 
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 RATE = 44100
 
 
@@ -206,26 +207,22 @@ def kill_group(proc):
 
 
 class Xvfb:
+    """A display of scripts/xvfb: Xvfb picks its number and prints it once it
+    accepts connections."""
+
     def __init__(self, logdir):
-        for n in range(140, 400):
-            if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-                break
-        self.display = f":{n}"
-        self.proc = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
-                                     stdout=subprocess.DEVNULL, stderr=open(os.path.join(logdir, "xvfb.log"), "wb"),
+        self.proc = subprocess.Popen([os.path.join(ROOT, "scripts", "xvfb"), "1024x768x24"],
+                                     stdout=subprocess.PIPE, stderr=open(os.path.join(logdir, "xvfb.log"), "wb"),
                                      start_new_session=True)
-        for _ in range(100):
-            if os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                r = subprocess.run(["xdpyinfo", "-display", self.display], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-                if r.returncode == 0:
-                    return
-            if self.proc.poll() is not None:
-                break
-            time.sleep(0.05)
-        raise RuntimeError("Xvfb did not start")
+        number = self.proc.stdout.readline().strip().decode()
+        if not number.isdigit():
+            self.stop()
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{number}"
 
     def stop(self):
         kill_group(self.proc)
+        self.proc.stdout.close()
 
 
 class SessionBus:

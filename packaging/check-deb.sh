@@ -11,7 +11,6 @@
 set -euo pipefail
 
 build=$(cd "${1:?usage: $0 <build dir>}" && pwd)
-app_id=fr.quenbrik.Sonavel
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
@@ -39,8 +38,16 @@ for _ in $(seq 50); do [ -S "$bus_dir/bus" ] && break; sleep 0.1; done
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$bus_dir/bus"
 
 cd "$build"
-prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' CMakeCache.txt)
+# The build's own facts: the prefix, and what CMakeLists.txt names once.
+cached() { sed -n "s/^$1:[A-Z]*=//p" CMakeCache.txt; }
+prefix=$(cached CMAKE_INSTALL_PREFIX)
 [ -n "$prefix" ] || fail "$build is not a configured build directory"
+app_id=$(cached SONAVEL_APP_ID)
+icon_sizes=$(cached SONAVEL_ICON_SIZES | tr ';' ' ')
+app_catalogue=$(cached SONAVEL_APP_CATALOGUE)
+updater_catalogue=$(cached SONAVEL_UPDATER_CATALOGUE)
+[ -n "$app_id" ] && [ -n "$icon_sizes" ] && [ -n "$app_catalogue" ] && [ -n "$updater_catalogue" ] ||
+    fail "$build was configured without the application id, icon sizes or catalogue names"
 
 echo "-- Packaging"
 rm -f sonavel_*.deb
@@ -54,17 +61,18 @@ echo "$deb"
 dpkg-deb -c "$deb" | awk '{ print $NF }' | sed 's|^\./|/|' >deb-contents.txt
 expected=(
     "$prefix/bin/sonavel"
-    "$prefix/share/sonavel/translations/app_en.qm"
+    "$prefix/share/sonavel/translations/${app_catalogue}_en.qm"
     "$prefix/share/applications/$app_id.desktop"
     "$prefix/share/metainfo/$app_id.metainfo.xml"
+    "$prefix/share/icons/hicolor/scalable/apps/$app_id.svg"
 )
-for size in 16 24 32 48 64 72 96 128 256; do
+for size in $icon_sizes; do
     expected+=("$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png")
 done
 for file in "${expected[@]}"; do
     grep -qxF "$file" deb-contents.txt || fail "the package lacks $file"
 done
-echo "contains the program, its catalogues, the desktop entry, the metainfo and ${#expected[@]} files in all"
+echo "contains the program, its catalogues, the desktop entry, the metainfo, the icons and ${#expected[@]} files in all"
 
 # Libraries from dpkg-shlibdeps, GStreamer's plugins named by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -147,13 +155,13 @@ run_installed() {
 }
 
 echo "-- Starting the installed program"
-run_installed en_US app_en.qm
-run_installed de_DE app_de.qm qtautoupdatergui_de.qm
+run_installed en_US "${app_catalogue}_en.qm"
+run_installed de_DE "${app_catalogue}_de.qm" "${updater_catalogue}_de.qm"
 # Opened from the file manager, a name with a blank and a '#' (the test audio
 # of the build's tests).
 mkdir -p "$build/deb-check"
 song="$build/deb-check/un titre #1.mp3"
 cp "$build/tests/audio/tagged.mp3" "$song" || fail "no test audio: build with the tests first"
-run_installed fr_FR qtautoupdatergui_fr.qm
+run_installed fr_FR "${updater_catalogue}_fr.qm"
 
 echo "-- The Debian package installs and starts"

@@ -1,13 +1,17 @@
-// Runs the program's own main() under a locale and a working directory:
+// Runs start-up as main() does it, the program's own installTranslators()
+// included, under a locale and a working directory:
 //
 //     tst_locale fr|en|de
 //
 // names the language the texts fetched after start-up must come out in. The
 // form keeps its French texts in every case, since the window is built before
 // the translators are installed. The run ends with a confirmed quit, after
-// which main() must return 0. With SONAVEL_SCREENSHOT=<file.png> set, the
-// window is saved once the status bar says "stopped" (the README's pictures).
+// which the event loop must return 0. With SONAVEL_SCREENSHOT=<file.png> set,
+// the window is saved once the status bar says "stopped" (the README's
+// pictures).
 
+#include "mainwindow.h"
+#include "startup.h"
 #include "testsupport.h"
 
 #include <QAccessible>
@@ -19,8 +23,6 @@
 #include <QStatusBar>
 
 #include <cstring>
-
-int sonavelMain(int argc, char *argv[]);
 
 namespace {
 
@@ -92,19 +94,6 @@ void exercise(QMainWindow *window)
            "Wirklich beenden?|Möchten Sie die Anwendung wirklich schließen?"});
 }
 
-// Runs as soon as main() has created the application object; the timer fires
-// once main() has installed its translators and entered the event loop.
-void exerciseOnceRunning()
-{
-    QTimer::singleShot(0, [] {
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            if (auto *window = qobject_cast<QMainWindow *>(widget); window && window->isVisible())
-                return exercise(window);
-        failures << QStringLiteral("no visible main window");
-        QApplication::exit(3);
-    });
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -119,15 +108,26 @@ int main(int argc, char *argv[])
     argv[1] = argv[0]; // the program sees only its own name, as when started by hand
 
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    qAddPreRoutine(exerciseOnceRunning);
-    const int exitCode = sonavelMain(argc - 1, argv + 1);
+    int exitCode;
+    {
+        // main()'s steps, in main()'s order.
+        int appArgc = argc - 1;
+        QApplication app(appArgc, argv + 1);
+        MainWindow window;
+        Translators translators;
+        installTranslators(app, translators);
+        window.show();
+        // Runs once the event loop has started, as the user's first click would.
+        QTimer::singleShot(0, &window, [&window] { exercise(&window); });
+        exitCode = app.exec();
+    }
     if (exitCode != 0)
-        failures << QStringLiteral("main() returned %1").arg(exitCode);
+        failures << QStringLiteral("the event loop returned %1").arg(exitCode);
     const QString where = QLocale::system().name() + QStringLiteral(" in ") + QDir::currentPath();
     if (!failures.isEmpty()) {
         fprintf(stderr, "FAIL (%s):\n  %s\n", qPrintable(where), qPrintable(failures.join(QStringLiteral("\n  "))));
         return 1;
     }
-    printf("PASS (%s): texts as expected, main() returned 0 after a confirmed quit\n", qPrintable(where));
+    printf("PASS (%s): texts as expected, the event loop returned 0 after a confirmed quit\n", qPrintable(where));
     return 0;
 }

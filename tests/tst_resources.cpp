@@ -14,7 +14,7 @@ namespace {
 
 const char *const bundlePaths[] = {":/icon/app_icon", ":/buttons/play",  ":/buttons/pause",
                                    ":/buttons/stop",  ":/buttons/mute",  ":/buttons/unmute"};
-const QList<int> iconSides = {256, 128, 96, 72, 64, 48, 32, 24, 16};
+const QList<int> iconSides = {SONAVEL_ICON_SIZES}; // largest first, from CMake
 
 // What main() could read of each path before QApplication existed.
 QMap<QString, QByteArray> earlyReads;

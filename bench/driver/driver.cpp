@@ -1,5 +1,5 @@
-// Runs Sonavel's own main() and drives its window from inside, the way a user
-// would, taking commands one a line on standard input:
+// Starts Sonavel as its main() does and drives its window from inside, the
+// way a user would, taking commands one a line on standard input:
 //
 //   open PATH | setmedia PATH | play | pause | seek MS | mute | position | quit
 //
@@ -22,6 +22,7 @@
 // file dialog is being waited for, so the idle figures are the window's own.
 
 #include "mainwindow.h"
+#include "startup.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -41,8 +42,6 @@
 #include <cstdio>
 #include <ctime>
 #include <unistd.h>
-
-int sonavelMain(int argc, char *argv[]);
 
 namespace {
 
@@ -71,8 +70,8 @@ T *child(QObject *parent, const char *name)
 class Driver : public QObject
 {
 public:
-    explicit Driver(QObject *parent)
-        : QObject(parent)
+    explicit Driver(MainWindow *mainWindow)
+        : window(mainWindow)
     {
         QTimer::singleShot(0, this, [this] { attach(); });
     }
@@ -80,12 +79,6 @@ public:
 private:
     void attach()
     {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *mw = qobject_cast<MainWindow *>(w))
-                window = mw;
-        }
-        if (!window)
-            qFatal("bench driver: no MainWindow");
         player = window->findChild<QMediaPlayer *>();
         if (!player)
             qFatal("bench driver: no QMediaPlayer in the window");
@@ -207,7 +200,7 @@ private:
         poll->start();
     }
 
-    MainWindow *window = nullptr;
+    MainWindow *window;
     QMediaPlayer *player = nullptr;
     QAbstractButton *playPause = nullptr;
     QAbstractButton *mute = nullptr;
@@ -218,15 +211,21 @@ private:
     bool loading = false;
 };
 
-void startDriver()
-{
-    new Driver(QCoreApplication::instance());
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    qAddPreRoutine(startDriver);
-    return sonavelMain(argc, argv);
+    // main()'s steps, in main()'s order, Qt's GL stack left out as there.
+    const bool defaultGl = !qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION");
+    if (defaultGl)
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+    QApplication app(argc, argv);
+    MainWindow window;
+    Translators translators;
+    installTranslators(app, translators);
+    window.show();
+    if (defaultGl)
+        qunsetenv("QT_XCB_GL_INTEGRATION");
+    Driver driver(&window);
+    return app.exec();
 }

@@ -1,11 +1,9 @@
 #include "mainwindow.h"
 #include "mprisservice.h"
 #include "sessionbus.h"
+#include "startup.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <QUrl>
 
 int main(int argc, char *argv[])
@@ -35,20 +33,8 @@ int main(int argc, char *argv[])
     // the French source texts, and only texts fetched later are translated.
     MainWindow window;
 
-    const QString language = QLocale::system().name().section(QLatin1Char('_'), 0, 0);
-
-    // A missing catalogue leaves its translator empty; the French texts stand.
-    QTranslator qtTranslator;
-    (void)qtTranslator.load(QLatin1String("qt_") + language, QLibraryInfo::location(QLibraryInfo::TranslationsPath));
-    app.installTranslator(&qtTranslator);
-
-    QTranslator updaterTranslator;
-    (void)updaterTranslator.load(QLatin1String("translations/qtautoupdatergui_") + language + QLatin1String(".qm"));
-    app.installTranslator(&updaterTranslator);
-
-    QTranslator appTranslator;
-    (void)appTranslator.load(QLatin1String("translations/app_") + language + QLatin1String(".qm"));
-    app.installTranslator(&appTranslator);
+    Translators translators;
+    installTranslators(app, translators);
 
     window.show();
     // Media keys, the desktop's player widget and playerctl reach the window here.

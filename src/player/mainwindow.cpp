@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "sonavel_config.h"
 #include "ui_mainwindow.h"
 
 #include <updatebutton.h>
@@ -76,7 +77,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
     , player(nullptr)
-    , version(4.1f)
+    , version(SONAVEL_VERSION_NUMBER)
     , updateController(nullptr)
     , updateButton(new QtAutoUpdater::UpdateButton(this, nullptr))
 {
