@@ -150,8 +150,9 @@ private Q_SLOTS:
 
         QElapsedTimer clock;
         clock.start();
+        // start() returns before the tool has even been launched, let alone answered.
         QVERIFY(controller.start(Controller::DisplayLevel(level)));
-        QVERIFY2(clock.elapsed() < 300, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(finished.isEmpty() && !QFile::exists(path + ".pid"));
         QVERIFY(controller.isRunning() && !controller.start(Controller::AutomaticLevel));
         QCOMPARE(windows("progress").size(), level == 4 ? 1 : 0);
         if (!end.isEmpty()) {
