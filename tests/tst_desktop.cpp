@@ -201,7 +201,8 @@ void TestDesktop::secondStartHandsItsFileOver()
     QCOMPARE(second.exitStatus() + second.exitCode(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(shown(), QString("Musique en cours de lecture|Mettre en pause|Volume : 100 %|playing|un titre #1.mp3"), 10000);
     qInfo("the second start handed its file over and exited after %lld ms", took);
-    QVERIFY(took < 1500);
+    // Far from D-Bus's own 25 s: the second start never waits on a window for long.
+    QVERIFY(took < 5000);
 }
 
 void TestDesktop::frozenFirstDoesNotHoldUpTheSecond()
@@ -219,7 +220,7 @@ void TestDesktop::frozenFirstDoesNotHoldUpTheSecond()
     const QString own = MprisService::mainName + ".instance" + QString::number(second.processId());
     QTRY_VERIFY_WITH_TIMEOUT(bus->isServiceRegistered(own), 10000);
     qInfo("with the first one frozen, the second opened its own window after %lld ms", clock.elapsed());
-    QVERIFY(clock.elapsed() < 3000);
+    QVERIFY(clock.elapsed() < 5000);
     QCOMPARE(playerctl({"-p", own.section('.', 3), "status"}), QString("Playing"));
     second.kill();
     QVERIFY(second.waitForFinished(5000));
