@@ -7,6 +7,7 @@ import array
 import bisect
 import math
 import os
+import shlex
 import shutil
 import signal
 import statistics
@@ -248,36 +249,23 @@ class SessionBus:
 
 
 class SoundServer:
-    """A PulseAudio of our own with one null sink, "bench", kept running by a
-    stream of zeros so that the sink never suspends and its monitor is a
-    continuous clock."""
+    """The private PulseAudio the tests use too (scripts/sound-server): one null
+    sink, "sonavel_test", kept running by a stream of zeros so that the sink
+    never suspends and its monitor is a continuous clock."""
+
+    SINK = "sonavel_test"
 
     def __init__(self, logdir):
-        self.runtime = tempfile.mkdtemp(prefix="sonavel-bench-pulse.")
-        self.env = {"XDG_RUNTIME_DIR": self.runtime, "PULSE_SERVER": f"unix:{self.runtime}/pulse/native"}
-        env = dict(os.environ, HOME=self.runtime, **self.env)
-        self.proc = subprocess.Popen(
-            ["pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "-n",
-             "--load=module-null-sink sink_name=bench rate=44100 channels=2",
-             "--load=module-native-protocol-unix auth-anonymous=1"],
-            env=env, stdout=subprocess.DEVNULL, stderr=open(os.path.join(logdir, "pulseaudio.log"), "wb"),
-            start_new_session=True)
-        cenv = dict(os.environ, **self.env)
-        for _ in range(100):
-            if subprocess.run(["pactl", "info"], env=cenv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0:
-                break
-            if self.proc.poll() is not None:
-                raise RuntimeError("pulseaudio exited at start; see pulseaudio.log")
-            time.sleep(0.05)
-        else:
-            raise RuntimeError("pulseaudio did not answer")
-        self.keepalive = subprocess.Popen(["pacat", "--latency-msec=20", "-d", "bench", "/dev/zero"], env=cenv,
-                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+        script = os.path.join(ROOT, "scripts", "sound-server")
+        with open(os.path.join(logdir, "sound-server.log"), "wb") as log:
+            out = subprocess.run([script, "start"], stdout=subprocess.PIPE, stderr=log, check=True, text=True).stdout
+        # "export NAME=value ..." with values quoted for the shell
+        self.env = dict(w.split("=", 1) for w in shlex.split(out)[1:])
+        self.dir = self.env.pop("SONAVEL_SOUND_DIR")
+        self.env["XDG_RUNTIME_DIR"] = os.path.join(self.dir, "runtime")
 
     def stop(self):
-        kill_group(self.keepalive)
-        kill_group(self.proc)
-        shutil.rmtree(self.runtime, ignore_errors=True)
+        subprocess.run([os.path.join(ROOT, "scripts", "sound-server"), "stop", self.dir], check=False)
 
 
 class Capture:
@@ -289,7 +277,7 @@ class Capture:
     ahead, and the monitor hands out both."""
 
     def __init__(self, env):
-        self.proc = subprocess.Popen(["parec", "-d", "bench.monitor", "--raw", "--format=s16le", f"--rate={RATE}",
+        self.proc = subprocess.Popen(["parec", "-d", SoundServer.SINK + ".monitor", "--raw", "--format=s16le", f"--rate={RATE}",
                                       "--channels=1", "--latency-msec=5"], env=env, stdout=subprocess.PIPE,
                                      stderr=subprocess.DEVNULL, start_new_session=True)
         self.data = bytearray()

@@ -27,3 +27,7 @@ lame --quiet --noreplaygain -b 128 sine6.wav sine6.mp3
 # lame's encoding of this tone comes out about 5 % quieter, and volume 100 is
 # to be compared with the very samples that are played.
 sox -n -r 44100 -c 2 -b 16 sine20.wav synth 20 sine 440 vol 0.5
+
+# Tags of 10,000 characters, which the window must not widen to show.
+long=$(printf 'x%.0s' $(seq 10000))
+lame --quiet --noreplaygain -b 128 --id3v2-only --tt "$long" --tl Album --tv "TPE2=$long" tone.wav long_tags.mp3

@@ -1,23 +1,49 @@
 #pragma once
 
-// Helpers shared by the window tests: finding the window's children by object
-// name, comparing icons, and answering the modal dialogs that the slots open.
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QFileDialog>
-#include <QIcon>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
 
-inline QString audioFile(const QString &name)
+inline QByteArray readAll(const QString &path)
 {
-    return QStringLiteral(SONAVEL_TEST_AUDIO_DIR "/") + name;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes, bool executable = false)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size()
+        && file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | (executable ? QFile::ExeOwner : QFile::Permissions()));
+}
+
+// A stand-in maintenance tool: notes its pid and command line, then runs `body`.
+inline bool writeTool(const QString &path, const QByteArray &body, bool executable = true)
+{
+    for (const char *suffix : {".pid", ".log", ".helper"})
+        QFile::remove(path + suffix);
+    return writeFile(path, "#!/bin/sh\necho $$ > \"$0.pid\"\necho \"$@\" >> \"$0.log\"\n" + body + '\n', executable);
+}
+
+// A measured figure for <program>.report, which scripts/test prints.
+inline void report(const QString &line)
+{
+    static bool first = true;
+    qInfo().noquote() << line;
+    QFile file(QCoreApplication::applicationName() + QLatin1String(".report"));
+    if (file.open(first ? QIODevice::WriteOnly | QIODevice::Truncate : QIODevice::Append))
+        file.write(line.toUtf8() + '\n');
+    first = false;
+}
+
+inline QWidgetList shownWindows(const QString &prefix)
+{
+    QWidgetList found;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->objectName().startsWith(prefix))
+            found << widget;
+    return found;
 }
 
 template<typename T>
@@ -31,14 +57,10 @@ T *child(QObject *window, const char *name)
 
 inline bool sameIcon(const QIcon &icon, const char *path)
 {
-    const QSize size(32, 32);
-    return !icon.isNull() && icon.pixmap(size).toImage() == QIcon(QLatin1String(path)).pixmap(size).toImage();
+    return !icon.isNull() && icon.pixmap(32, 32).toImage() == QIcon(QLatin1String(path)).pixmap(32, 32).toImage();
 }
 
-// Waits, from inside the event loop of a modal dialog, for a dialog of that
-// kind to be the active modal widget and hands it to `answer`. A dialog that
-// never comes is the caller's failure to report; the poll gives up after 20 s
-// so that it cannot answer a later test's dialog.
+// Hands the next modal dialog to `answer`; gives up after 20 s, not to answer a later test's.
 template<typename Dialog>
 void whenModal(std::function<void(Dialog *)> answer)
 {
@@ -56,46 +78,87 @@ void whenModal(std::function<void(Dialog *)> answer)
     poll->start(10);
 }
 
-// Drops the polls whose dialog did not come.
 inline void closeLeftoverPolls()
 {
     qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("modalPoll"), Qt::FindDirectChildrenOnly));
 }
 
-// Chooses `path` in the next open-file dialog, or cancels it when `path` is empty.
-inline void answerFileDialog(const QString &path, QString *caption = nullptr, QStringList *filters = nullptr)
+// Chooses `path` (cancels when empty); `chosen` runs before the window has the file.
+inline void answerFileDialog(const QString &path, QString *seen = nullptr, std::function<void()> chosen = {})
 {
     whenModal<QFileDialog>([=](QFileDialog *dialog) {
-        if (caption)
-            *caption = dialog->windowTitle();
-        if (filters)
-            *filters = dialog->nameFilters();
+        if (seen)
+            *seen = dialog->windowTitle() + '|' + dialog->nameFilters().join(';');
         if (path.isEmpty())
             return dialog->reject();
-        // Typing the absolute path does not depend on the dialog having
-        // listed the directory yet, as selectFile() does.
+        // Typed: selectFile() would depend on the directory being listed.
         dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
         static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides accept()
+        if (chosen)
+            chosen();
     });
 }
 
-struct SeenMessageBox
-{
-    QString title;
-    QString text;
-    QMessageBox::StandardButtons buttons;
-    bool seen = false;
-};
-
-// Presses `button` in the next message box (Escape when it is NoButton) and
-// records what the box showed.
-inline void answerMessageBox(QMessageBox::StandardButton button, SeenMessageBox *seen)
+// Presses `button` (NoButton: Escape) in the next message box; `seen` gets its title and text.
+inline void answerMessageBox(QMessageBox::StandardButton button, QString *seen)
 {
     whenModal<QMessageBox>([=](QMessageBox *box) {
-        *seen = {box->windowTitle(), box->text(), box->standardButtons(), true};
+        *seen = box->windowTitle() + '|' + box->text();
         if (button == QMessageBox::NoButton)
             QTest::keyClick(box, Qt::Key_Escape);
         else
             box->button(button)->click();
     });
 }
+
+#ifdef SONAVEL_TEST_AUDIO_DIR
+#include "mainwindow.h"
+
+#include <QMediaPlayer>
+
+inline QString audioFile(const QString &name)
+{
+    return QStringLiteral(SONAVEL_TEST_AUDIO_DIR "/") + name;
+}
+
+struct WindowFixture
+{
+    MainWindow *window = nullptr;
+
+    void makeWindow()
+    {
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        window = new MainWindow;
+        window->show();
+    }
+    QMediaPlayer *player() const { return window->findChild<QMediaPlayer *>(); }
+    QString status() const { return window->statusBar()->currentMessage(); }
+    QString label(const char *name) const { return child<QLabel>(window, name)->text(); }
+    QString labels() const { return QStringList{label("label_fileName"), label("label_albumTitle"), label("label_albumArtist")}.join('|'); }
+    QAction *action(const char *name) const { return child<QAction>(window, name); }
+    void press(const char *button) const { child<QPushButton>(window, button)->click(); }
+    void open(const QString &path, std::function<void()> chosen = {}) const
+    {
+        answerFileDialog(path, nullptr, chosen);
+        action("actionOuvrir")->trigger();
+    }
+    bool loaded() const { return player()->mediaStatus() == QMediaPlayer::LoadedMedia; }
+    bool playing() const { return player()->state() == QMediaPlayer::PlayingState; }
+    bool showsLook(const char *icon, const char *text) const
+    {
+        return sameIcon(child<QPushButton>(window, "button_playPause")->icon(), icon)
+            && sameIcon(action("actionLancer")->icon(), icon) && action("actionLancer")->text() == QLatin1String(text);
+    }
+    bool showsPlayLook() const { return showsLook(":/buttons/play", "Lancer la musique"); }
+    bool showsPauseLook() const { return showsLook(":/buttons/pause", "Mettre en pause"); }
+    bool showsMuteLook(bool muted) const
+    {
+        auto *mute = child<QPushButton>(window, "button_muteSong");
+        auto *command = action("actionCouperSon");
+        return sameIcon(mute->icon(), muted ? ":/buttons/mute" : ":/buttons/unmute")
+            && sameIcon(command->icon(), muted ? ":/buttons/unmute" : ":/buttons/mute")
+            && mute->toolTip() == (muted ? "Le son est coupé" : "Le son est activé")
+            && command->text() == (muted ? "Activer le son" : "Couper le son");
+    }
+};
+#endif

@@ -1,30 +1,26 @@
-// The window from outside: playerctl on the session bus, files from the command
-// line and from drops, a second start handing its file over. Needs a session
-// bus (scripts/test starts a private one) and the test sound server.
+// The window from outside: playerctl on the session bus (scripts/test starts a
+// private one), files from the command line and drops, a second start.
 
-#include "mainwindow.h"
 #include "mprisservice.h"
 #include "sessionbus.h"
 #include "testsupport.h"
 
-#include <QAccessible>
 #include <QDBusConnectionInterface>
-#include <QLabel>
-#include <QMediaPlayer>
-#include <QMimeData>
-#include <QProcess>
-#include <QStatusBar>
-#include <QTemporaryDir>
 
 #include <csignal>
 
-class TestDesktop : public QObject
+class TestDesktop : public QObject, WindowFixture
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
+    void cleanupTestCase()
+    {
+        for (QProcess &follower : followers)
+            follower.kill(), follower.waitForFinished();
+        delete window;
+    }
     void playerctlDrivesTheWindow_data();
     void playerctlDrivesTheWindow();
     void outsideFiles_data();
@@ -33,17 +29,14 @@ private slots:
     void frozenFirstDoesNotHoldUpTheSecond();
 
 private:
-    // What the window shows and the player does, in one line.
     QString shown() const
     {
         const char *states[] = {"stopped", "playing", "paused"};
         auto *play = QAccessible::queryAccessibleInterface(child<QWidget>(window, "button_playPause"));
-        return QStringList{window->statusBar()->currentMessage(), play->text(QAccessible::Name),
-                           child<QLabel>(window, "label_volumeLevel")->text(), states[window->mediaPlayer()->state()],
-                           window->mediaPlayer()->media().request().url().fileName()}
+        return QStringList{status(), play->text(QAccessible::Name), label("label_volumeLevel"), states[player()->state()],
+                           player()->media().request().url().fileName()}
             .join('|');
     }
-    // The last line each follower printed.
     QString announced()
     {
         QStringList last;
@@ -52,9 +45,7 @@ private:
         return last.join('|');
     }
 
-    MainWindow *window = nullptr;
     MprisService *service = nullptr;
-    // Clients that print what the bus announces: status, volume, seeks.
     QProcess followers[3];
     QString printed[3];
     QTemporaryDir files;
@@ -77,8 +68,7 @@ void TestDesktop::initTestCase()
     QVERIFY(QFile::copy(audioFile("tagged.mp3"), files.filePath("un titre #1.mp3")));
     QVERIFY(QDir(files.path()).mkdir("dossier"));
     QVERIFY(QFile::copy(SONAVEL_PROGRAM, files.filePath("notes.txt")) && QFile::copy(SONAVEL_PROGRAM, files.filePath("texte.mp3")));
-    window = new MainWindow;
-    window->show();
+    makeWindow();
     service = new MprisService(window);
     QCOMPARE(service->serviceName(), MprisService::mainName);
     const char *followed[] = {"status", "volume", "position"};
@@ -87,18 +77,7 @@ void TestDesktop::initTestCase()
     QTRY_COMPARE_WITH_TIMEOUT(announced(), QString("Stopped|1.000000|0.000000"), 10000);
 }
 
-void TestDesktop::cleanupTestCase()
-{
-    for (QProcess &follower : followers) {
-        follower.kill();
-        follower.waitForFinished();
-    }
-    delete window;
-}
-
-// The rows run in order against the one window: each starts where the last
-// ended. Each says what playerctl prints, then what the window shows and the
-// player does, and what the bus announced.
+// The rows run in order on one window.
 void TestDesktop::playerctlDrivesTheWindow_data()
 {
     QTest::addColumn<QStringList>("command");
@@ -144,8 +123,7 @@ void TestDesktop::playerctlDrivesTheWindow()
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(window->mediaPlayer()->position() - 1000) < 50, 5000);
 }
 
-// A file given on the command line (main() hands it to openFile()) and the
-// same one dragged onto the window.
+// A file from the command line (main() hands it to openFile()), and dropped.
 void TestDesktop::outsideFiles_data()
 {
     QTest::addColumn<QString>("argument");
@@ -232,11 +210,6 @@ void TestDesktop::frozenFirstDoesNotHoldUpTheSecond()
     QVERIFY(first.waitForFinished(5000));
 }
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    TestDesktop test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestDesktop)
 
 #include "tst_desktop.moc"

@@ -1,26 +1,9 @@
-// Runs start-up as main() does it, the program's own installTranslators()
-// included, under a locale and a working directory:
-//
-//     tst_locale fr|en|de
-//
-// names the language the texts fetched after start-up must come out in. The
-// form keeps its French texts in every case, since the window is built before
-// the translators are installed. The run ends with a confirmed quit, after
-// which the event loop must return 0. With SONAVEL_SCREENSHOT=<file.png> set,
-// the window is saved once the status bar says "stopped" (the README's
-// pictures).
+// `tst_locale fr|en|de`: start-up as main() does it, then texts fetched later in
+// that language (the form, built first, stays French), and a quit returning 0.
+// SONAVEL_SCREENSHOT=<file.png> saves the window stopped (the README's pictures).
 
-#include "mainwindow.h"
 #include "startup.h"
 #include "testsupport.h"
-
-#include <QAccessible>
-#include <QAction>
-#include <QLabel>
-#include <QLayout>
-#include <QMainWindow>
-#include <QMenu>
-#include <QStatusBar>
 
 #include <cstring>
 
@@ -40,10 +23,8 @@ void check(const char *what, const QString &actual, std::initializer_list<const 
 void exercise(QMainWindow *window)
 {
     QStatusBar *status = window->statusBar();
-    check("title", window->windowTitle(), {"Sonavel"});
-    check("menu", child<QMenu>(window, "menuAide")->title(), {"Aide"});
-    check("button", child<QPushButton>(window, "button_OuvrirFichier")->text(), {"Ouvrir un fichier"});
-    check("tooltip", child<QPushButton>(window, "button_muteSong")->toolTip(), {"Le son est activé"});
+    check("form", child<QMenu>(window, "menuAide")->title() + '|' + child<QPushButton>(window, "button_muteSong")->toolTip(),
+          {"Aide|Le son est activé"});
 
     child<QAction>(window, "actionStop")->trigger();
     check("stop", status->currentMessage(), {"Musique arrêtée", "Music stopped", "Musik gestoppt"});
@@ -60,24 +41,15 @@ void exercise(QMainWindow *window)
     check("mute", status->currentMessage() + '|' + mute->text(),
           {"Le son est coupé|Activer le son", "Sound is off|Unmute", "Der Ton ist ausgeschaltet|Ton einschalten"});
 
-    QString caption;
-    QStringList filters;
-    answerFileDialog(audioFile("tagged.mp3"), &caption, &filters);
+    answerFileDialog(audioFile("tagged.mp3"));
     child<QAction>(window, "actionOuvrir")->trigger();
-    check("open dialog", caption + '|' + filters.value(0),
-          {"Sélectionner un fichier MP3|Fichier audio (*.mp3 *.wav *.wave)",
-           "Select an MP3 file|Audio file (*.mp3 *.wav *.wave)", "MP3-Datei auswählen|Audiodatei (*.mp3 *.wav *.wave)"});
     auto *title = child<QLabel>(window, "label_fileName");
     (void)QTest::qWaitFor([title] { return !title->text().isEmpty(); }, 10000); // the check below reports a miss
     check("labels", title->text() + '|' + child<QLabel>(window, "label_albumArtist")->text(),
           {"Titre: Chanson d'essai|Artiste: Groupe d'essai", "Title: Chanson d'essai|Artist: Groupe d'essai",
            "Titel: Chanson d'essai|Künstler: Groupe d'essai"});
 
-    auto *play = child<QAction>(window, "actionLancer");
-    play->trigger();
-    check("play", status->currentMessage() + '|' + play->text(),
-          {"Musique en cours de lecture|Mettre en pause", "Music playing|Pause", "Musik wird abgespielt|Pausieren"});
-    // What a screen reader announces for the controls that show only an icon.
+    child<QAction>(window, "actionLancer")->trigger();
     QStringList names;
     for (const char *name : {"button_playPause", "button_muteSong", "slider_MusicProgress"})
         names << QAccessible::queryAccessibleInterface(child<QWidget>(window, name))->text(QAccessible::Name);
@@ -85,10 +57,10 @@ void exercise(QMainWindow *window)
           {"Mettre en pause|Activer le son|Progression de la musique", "Pause|Unmute|Music progress",
            "Pausieren|Ton einschalten|Wiedergabefortschritt"});
 
-    SeenMessageBox quit;
+    QString quit;
     answerMessageBox(QMessageBox::Yes, &quit);
     child<QAction>(window, "actionQuitter")->trigger();
-    check("quit", quit.title + '|' + quit.text,
+    check("quit", quit,
           {"Voulez-vous quitter ?|Voulez-vous vraiment fermer l'application ?",
            "Do you want to quit?|Do you really want to close the application?",
            "Wirklich beenden?|Möchten Sie die Anwendung wirklich schließen?"});
@@ -101,23 +73,19 @@ int main(int argc, char *argv[])
     const char *const languages[] = {"fr", "en", "de"};
     while (argc > 1 && language < 3 && strcmp(argv[1], languages[language]))
         ++language;
-    if (argc < 2 || language == 3) {
-        fprintf(stderr, "usage: %s fr|en|de\n", argv[0]);
-        return 2;
-    }
+    if (argc < 2 || language == 3)
+        qFatal("usage: %s fr|en|de", argv[0]);
     argv[1] = argv[0]; // the program sees only its own name, as when started by hand
 
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     int exitCode;
     {
-        // main()'s steps, in main()'s order.
         int appArgc = argc - 1;
         QApplication app(appArgc, argv + 1);
         MainWindow window;
         Translators translators;
         installTranslators(app, translators);
         window.show();
-        // Runs once the event loop has started, as the user's first click would.
         QTimer::singleShot(0, &window, [&window] { exercise(&window); });
         exitCode = app.exec();
     }

@@ -1,17 +1,10 @@
-// The window's update set-up against a fake maintenance tool beside the test
-// binary, which logs how it was called and, for a check, its environment.
+// The window's update set-up against a fake maintenance tool beside the test binary.
 
 #include "mainwindow.h"
 #include "testsupport.h"
 
 #include <updatebutton.h>
 #include <updatecontroller.h>
-
-#include <QAction>
-#include <QMediaPlayer>
-#include <QProcessEnvironment>
-#include <QSlider>
-#include <QtTest>
 
 using QtAutoUpdater::UpdateController;
 
@@ -25,43 +18,29 @@ class TestWindowUpdates : public QObject
 
     void writeTool(const QByteArray &answer)
     {
-        QFile tool(path());
-        QVERIFY(tool.open(QIODevice::WriteOnly));
-        tool.write("#!/bin/sh\necho \"$@\" >> \"$0.log\"\n[ \"$1\" = --updater ] && exit 0\n"
-                   "cat /proc/$$/environ > \"$0.env\"\n" + answer + '\n');
-        tool.close();
-        QVERIFY(tool.setPermissions(tool.permissions() | QFile::ExeOwner));
+        QVERIFY(::writeTool(path(), "[ \"$1\" = --updater ] && exit 0\ncat /proc/$$/environ > \"$0.env\"\n" + answer));
     }
 
-    // The entries of a file, sorted.
     QStringList read(const char *suffix, char separator = '\n') const
     {
-        QFile file(path(suffix));
         QStringList entries;
-        for (const QByteArray &entry : file.open(QIODevice::ReadOnly) ? file.readAll().split(separator) : QByteArrayList())
+        for (const QByteArray &entry : readAll(path(suffix)).split(separator))
             if (!entry.isEmpty())
                 entries << QString::fromLocal8Bit(entry);
         entries.sort();
         return entries;
     }
 
-    QWidget *shown(const char *name) const
-    {
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            if (widget->objectName() == QLatin1String(name) && widget->isVisible())
-                return widget;
-        return nullptr;
-    }
+    QWidget *shown(const char *name) const { return shownWindows(name).value(0); }
 
 private slots:
     void cleanup()
     {
         delete window;
         window = nullptr;
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            if (widget->objectName().startsWith(QLatin1String("qtautoupdater_")))
-                widget->close();
-        for (const char *suffix : {"", ".log", ".env"})
+        for (QWidget *widget : shownWindows("qtautoupdater_"))
+            widget->close();
+        for (const char *suffix : {"", ".log", ".env", ".pid"})
             QFile::remove(path(suffix));
     }
 
@@ -84,9 +63,7 @@ private slots:
         QCOMPARE(controller->lastResult().status, UpdateController::Status::NoUpdates);
         QCOMPARE(read(".log"), QStringList({"--checkupdates"}));
         QCOMPARE(read(".env", '\0'), startingEnvironment);
-        // "No updates" is not worth a window at start-up.
         QVERIFY(!shown("qtautoupdater_noUpdates"));
-        // The application owns the controller.
         delete window;
         window = nullptr;
         QVERIFY(controller && controller->parent() == qApp);
@@ -103,7 +80,6 @@ private slots:
         QVERIFY(!shown("qtautoupdater_progress"));
         QCOMPARE(read(".log"), QStringList({"--checkupdates"}));
 
-        // Once it has ended, the command starts a check of its own.
         menuCommand->trigger();
         QVERIFY(controller()->isRunning() && shown("qtautoupdater_progress"));
         QTRY_VERIFY_WITH_TIMEOUT(!controller()->isRunning(), 10000);
@@ -120,7 +96,6 @@ private slots:
         QCOMPARE(window->findChild<QMediaPlayer *>()->volume(), 30);
     }
 
-    // Last: the application's event loop runs, and ends.
     void updateNowStartsTheUpdaterAndQuits()
     {
         writeTool("echo '<updates><update name=\"Sonavel\" version=\"4.2\"/></updates>'");
