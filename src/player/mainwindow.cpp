@@ -122,11 +122,16 @@ MainWindow::MainWindow(QWidget *parent)
             showPlayLook();
         }
     });
-    // How long the file has sat ready without playing: see reopenIfLongPrepared().
-    connect(player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-        if (status == QMediaPlayer::LoadedMedia && player->state() == QMediaPlayer::StoppedState)
-            preparedSince.start();
-    });
+    // How long a newly loaded file has sat ready without playing: see
+    // reopenIfLongPrepared(). A stop after playing also ends in LoadedMedia,
+    // but not straight after loading, and its stream is only suspended.
+    connect(player, &QMediaPlayer::mediaStatusChanged, this,
+            [this, previous = QMediaPlayer::UnknownMediaStatus](QMediaPlayer::MediaStatus status) mutable {
+                if (status == QMediaPlayer::LoadedMedia && previous == QMediaPlayer::LoadingMedia
+                    && player->state() == QMediaPlayer::StoppedState)
+                    preparedSince.start();
+                previous = status;
+            });
     connect(player, &QMediaPlayer::stateChanged, this, [this](QMediaPlayer::State state) {
         if (state == QMediaPlayer::PlayingState)
             preparedSince.invalidate();

@@ -86,7 +86,7 @@ private:
     // Set once the metadata handler is connected, so that one loaded file
     // fills the labels once however often the dialog was opened.
     bool metaDataHandlerConnected = false;
-    // Running from the moment the loaded file is ready while stopped until it
+    // Running from the moment a newly loaded file is ready until it first
     // plays: see reopenIfLongPrepared().
     QElapsedTimer preparedSince;
 };
