@@ -227,25 +227,21 @@ class Xvfb:
 
 
 class SessionBus:
-    """A D-Bus session bus of our own: with one in their environment, the
-    programs we start on the X display do not get one started for them
-    (dbus-launch) that would outlive the run."""
+    """A D-Bus session bus of scripts/session-bus: with one in their
+    environment, the programs we start on the X display do not get one
+    started for them (dbus-launch) that would outlive the run."""
 
     def __init__(self, logdir):
-        self.dir = tempfile.mkdtemp(prefix="sonavel-bench-bus.")
-        self.address = f"unix:path={self.dir}/bus"
-        self.proc = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--address={self.address}"],
-                                     stdout=subprocess.DEVNULL, stderr=open(os.path.join(logdir, "dbus.log"), "wb"),
-                                     start_new_session=True)
-        for _ in range(100):
-            if os.path.exists(f"{self.dir}/bus"):
-                return
-            time.sleep(0.05)
-        raise RuntimeError("dbus-daemon did not start")
+        self.proc = subprocess.Popen([os.path.join(ROOT, "scripts", "session-bus")], stdout=subprocess.PIPE,
+                                     stderr=open(os.path.join(logdir, "dbus.log"), "wb"), start_new_session=True)
+        self.address = self.proc.stdout.readline().strip().decode()
+        if not self.address:
+            self.stop()
+            raise RuntimeError("dbus-daemon did not start")
 
     def stop(self):
         kill_group(self.proc)
-        shutil.rmtree(self.dir, ignore_errors=True)
+        self.proc.stdout.close()
 
 
 class SoundServer:

@@ -22,20 +22,18 @@ fail() {
 # The program runs on a session bus of our own: on a desktop, a Sonavel of the
 # user's would otherwise take the file the check opens, and the check's own
 # window would talk to the user's media controls.
-bus_dir=$(mktemp -d "${TMPDIR:-/tmp}/sonavel-deb.XXXXXX")
-dbus-daemon --session --nofork --address="unix:path=$bus_dir/bus" &
+exec {bus_out}< <(exec "$(dirname "$0")/../scripts/session-bus" 2>/dev/null)
 bus=$!
 remove_package=""
 cleanup() {
     kill "$bus" 2>/dev/null || true
     wait "$bus" 2>/dev/null || true
-    rm -rf "$bus_dir"
     [ -z "$remove_package" ] ||
         DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq -o DPkg::Lock::Timeout=300 sonavel >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
-for _ in $(seq 50); do [ -S "$bus_dir/bus" ] && break; sleep 0.1; done
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$bus_dir/bus"
+read -r -t 20 DBUS_SESSION_BUS_ADDRESS <&"$bus_out" || fail "the session bus did not start"
+export DBUS_SESSION_BUS_ADDRESS
 
 cd "$build"
 # The build's own facts: the prefix, and what CMakeLists.txt names once.
