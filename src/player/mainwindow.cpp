@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 #include "sonavel_config.h"
+#include "soundqueue.h"
 #include "ui_mainwindow.h"
 
 #include <updatebutton.h>
@@ -89,6 +90,7 @@ MainWindow::MainWindow(QWidget *parent)
     updateController->start(QtAutoUpdater::UpdateController::InfoLevel);
 
     player = new QMediaPlayer(this);
+    keepSoundQueueShort();
     fileName = QString();
     ui->label_fileName->setText(QString());
     ui->label_albumTitle->setText(QString());

@@ -1,0 +1,9 @@
+#ifndef SOUNDQUEUE_H
+#define SOUNDQUEUE_H
+
+// Keeps what our player has queued in the sound server short, so that a
+// mute or a volume change is heard at once. Call it once, after the first
+// QMediaPlayer is made and before a file is given to it.
+void keepSoundQueueShort();
+
+#endif // SOUNDQUEUE_H
