@@ -1,3 +1,4 @@
+#include "enginewarmup.h"
 #include "mainwindow.h"
 #include "mprisservice.h"
 #include "sessionbus.h"
@@ -8,6 +9,10 @@
 
 int main(int argc, char *argv[])
 {
+    // With a song to play, the engine loads what playing needs while the
+    // window is being built. A song handed to a window already open makes
+    // this work for nothing, which costs that process less than a window does.
+    EngineWarmUp warmUp(argc > 1);
     // Nothing here draws with OpenGL, yet on X11 Qt loads the GL stack for
     // the first window unless told otherwise: with Mesa that is LLVM, about
     // half of our memory and a third of our start-up. A user's own setting wins.
@@ -36,11 +41,12 @@ int main(int argc, char *argv[])
     Translators translators;
     installTranslators(app, translators);
 
+    // The engine opens the song in its own threads while the window is shown.
+    if (!song.isEmpty())
+        window.openFile(song);
     window.show();
     // Media keys, the desktop's player widget and playerctl reach the window here.
     MprisService mpris(&window);
-    if (!song.isEmpty())
-        window.openFile(song);
     // Qt read it for that first window and keeps its choice; whatever we start
     // from now on gets the environment as it was.
     if (defaultGl)
