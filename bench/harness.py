@@ -37,17 +37,10 @@ def loadavg():
 # --------------------------------------------------------------------------
 # /proc figures
 
-def _tasks(pid):
-    try:
-        return os.listdir(f"/proc/{pid}/task")
-    except OSError:
-        return []
-
-
 def _per_thread(pid, name, parse):
     """parse(/proc/pid/task/TID/name) summed over every live thread of pid."""
     total = 0
-    for tid in _tasks(pid):
+    for tid in os.listdir(f"/proc/{pid}/task"):
         try:
             with open(f"/proc/{pid}/task/{tid}/{name}") as f:
                 total += parse(f.read())
@@ -71,14 +64,10 @@ def cpu_ticks_ns(pid):
     return ticks * 1_000_000_000 // os.sysconf("SC_CLK_TCK")
 
 
-def _switches(status):
-    return sum(int(line.split()[1]) for line in status.splitlines()
-               if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")))
-
-
 def wakeups(pid):
-    """Context switches of every live thread: how often the process ran."""
-    return _per_thread(pid, "status", _switches)
+    """Context switches of every live thread, voluntary or not: how often the process ran."""
+    return _per_thread(pid, "status", lambda status: sum(int(line.split()[1]) for line in status.splitlines()
+                                                         if line.startswith(("voluntary_ctxt", "nonvoluntary_ctxt"))))
 
 
 def rss_kib(pid):
@@ -89,35 +78,21 @@ def rss_kib(pid):
     return None
 
 
-class CpuWindow:
-    """CPU used by a process between start() and stop()."""
-
-    def __init__(self, pid):
-        self.pid = pid
-
-    def start(self):
-        self.t0 = now_ns()
-        self.c0, self.k0, self.w0 = cpu_ns(self.pid), cpu_ticks_ns(self.pid), wakeups(self.pid)
-        return self
-
-    def stop(self):
-        c1, k1, w1 = cpu_ns(self.pid), cpu_ticks_ns(self.pid), wakeups(self.pid)
-        self.t1 = now_ns()
-        self.cpu_ms = (c1 - self.c0) / 1e6
-        self.ticks_ms = (k1 - self.k0) / 1e6
-        self.wakeups = w1 - self.w0
-        return self
-
-    def figures(self, prefix):
-        """{prefix_ms, prefix_ticks_ms, prefix_wakeups} of the window."""
-        return {f"{prefix}_ms": self.cpu_ms, f"{prefix}_ticks_ms": self.ticks_ms, f"{prefix}_wakeups": self.wakeups}
-
-
-def cpu_over(seconds, *pids):
-    """A CpuWindow for each of pids over the same `seconds` from now."""
-    windows = [CpuWindow(pid).start() for pid in pids]
+def cpu_over(seconds, **pids):
+    """What each process of pids={name: pid} ran over the same `seconds` from
+    now: name_ms (schedstat), name_ticks_ms (clock ticks), name_wakeups, and
+    t_name, the window's (start, end) in ns."""
+    def sample():
+        return {name: (cpu_ns(pid), cpu_ticks_ns(pid), wakeups(pid)) for name, pid in pids.items()}
+    t0, before = now_ns(), sample()
     time.sleep(seconds)
-    return [w.stop() for w in windows]
+    after, t1 = sample(), now_ns()
+    res = {}
+    for name, (c0, k0, w0) in before.items():
+        c1, k1, w1 = after[name]
+        res.update({f"{name}_ms": (c1 - c0) / 1e6, f"{name}_ticks_ms": (k1 - k0) / 1e6, f"{name}_wakeups": w1 - w0,
+                    f"t_{name}": (t0, t1)})
+    return res
 
 
 # --------------------------------------------------------------------------
@@ -152,14 +127,13 @@ def kill_group(proc):
 class Program:
     """A child that answers commands on stdin with "@name fields... <ns>" lines."""
 
-    def __init__(self, argv, env, cwd=None, log=None):
+    def __init__(self, argv, env, cwd, log):
         self.argv = argv
         self.proc = spawn(argv, env, log, stdin=subprocess.PIPE, stdout=subprocess.PIPE, cwd=cwd)
         self.pid = self.proc.pid
         self.events = []
         self.cond = threading.Condition()
-        self.reader = threading.Thread(target=self._read, daemon=True)
-        self.reader.start()
+        threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):
         for raw in self.proc.stdout:
@@ -175,8 +149,11 @@ class Program:
             self.cond.notify_all()
 
     def send(self, command):
+        """Sends a command: the index of the first event that can answer it."""
+        since = len(self.events)
         self.proc.stdin.write((command + "\n").encode())
         self.proc.stdin.flush()
+        return since
 
     def wait(self, name, timeout=20.0, since=0):
         """The fields of the first event `name` at or after index `since`."""
@@ -197,14 +174,11 @@ class Program:
 
     def command(self, command, timeout=20.0):
         """Sends a command and returns the ns stamp of its answer."""
-        since = len(self.events)
-        self.send(command)
-        return int(self.wait(command.split()[0], timeout, since)[-1])
+        return int(self.wait(command.split()[0], timeout, self.send(command))[-1])
 
     def open(self, path, timeout=60, command="open"):
         """Opens path: the ns stamps of @chosen and @loaded."""
-        since = len(self.events)
-        self.send(f"{command} {path}")
+        since = self.send(f"{command} {path}")
         return (int(self.wait("chosen", timeout, since)[-1]), int(self.wait("loaded", timeout, since)[-1]))
 
     def all(self, name):
@@ -221,8 +195,8 @@ class Program:
 
 class Service:
     """scripts/xvfb or scripts/session-bus: prints its display number or bus
-    address once it serves, then runs until stopped. (With a bus of their own,
-    the programs we start are not given one by dbus-launch that would outlive the run.)"""
+    address once it serves (a bus of their own keeps the programs we start
+    from having one started for them by dbus-launch that would outlive us)."""
 
     def __init__(self, script, args, log, valid=bool):
         self.proc = spawn([os.path.join(ROOT, "scripts", script), *args], log=log, stdout=subprocess.PIPE)
@@ -329,8 +303,7 @@ class Capture:
 
     def first_silence(self, t_from, run=RATE // 100):
         """Start of the first run of `run` zero samples after t_from."""
-        s = self.samples
-        count = 0
+        s, count = self.samples, 0
         for i in range(self.index_at(t_from), len(s)):
             count = count + 1 if s[i] == 0 else 0
             if count >= run:
@@ -378,13 +351,15 @@ def _write_audio(out, quiet_s, loud_s):
 
 
 def make_mp3(path, quiet_s, loud_s, kbps, fast=False):
-    """lame reading a WAV stream from us; lame writes the Info header with the length."""
+    """lame reading a WAV stream from us; lame writes the Info header with the
+    length. Written beside path first, so that path is only ever whole."""
     argv = ["lame", "--quiet", "--noreplaygain", "-b", str(kbps)] + (["-q", "9"] if fast else [])
-    lame = subprocess.Popen(argv + ["-", path], stdin=subprocess.PIPE)
+    lame = subprocess.Popen(argv + ["-", path + ".part"], stdin=subprocess.PIPE)
     _write_audio(lame.stdin, quiet_s, loud_s)
     lame.stdin.close()
     if lame.wait() != 0:
         raise RuntimeError("lame failed")
+    os.replace(path + ".part", path)
 
 
 def make_wav(path, quiet_s, loud_s):
