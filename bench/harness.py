@@ -1,19 +1,18 @@
-"""What bench/run measures with: a virtual display, a headless sound server and
-a capture of what reaches its sink, programs that speak the "@event <ns>"
-protocol of bench_driver and bench_engine, per-process CPU and memory read
-from /proc, and the test audio. Python standard library only."""
+"""What bench/run measures with: a virtual display, a session bus and a
+headless sound server, a capture of what reaches its sink, programs that speak
+the "@event <ns>" protocol of bench_driver and bench_engine, per-process CPU
+and memory read from /proc, and the test audio. Python standard library only."""
 
 import array
 import bisect
+import contextlib
 import math
 import os
 import shlex
-import shutil
 import signal
 import statistics
 import struct
 import subprocess
-import tempfile
 import threading
 import time
 
@@ -38,28 +37,27 @@ def loadavg():
 # --------------------------------------------------------------------------
 # /proc figures
 
-def _tasks(pid):
-    try:
-        return os.listdir(f"/proc/{pid}/task")
-    except OSError:
-        return []
-
-
-def cpu_ns(pid):
-    """CPU time of every live thread of pid, in ns (schedstat: ns resolution)."""
+def _per_thread(pid, name, parse):
+    """parse(/proc/pid/task/TID/name) summed over every live thread of pid."""
     total = 0
-    for tid in _tasks(pid):
+    for tid in os.listdir(f"/proc/{pid}/task"):
         try:
-            with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
-                total += int(f.read().split()[0])
+            with open(f"/proc/{pid}/task/{tid}/{name}") as f:
+                total += parse(f.read())
         except OSError:
             pass  # the thread ended meanwhile
     return total
 
 
+def cpu_ns(pid):
+    """CPU time of every live thread of pid, in ns (schedstat: ns resolution)."""
+    return _per_thread(pid, "schedstat", lambda text: int(text.split()[0]))
+
+
 def cpu_ticks_ns(pid):
     """utime + stime of the whole process, dead threads included, in ns
-    (clock ticks: 10 ms resolution). The cross-check of cpu_ns()."""
+    (clock ticks: 10 ms resolution). The cross-check of cpu_ns(): threads
+    that end inside a window take their schedstat with them."""
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     ticks = int(fields[11]) + int(fields[12])
@@ -67,17 +65,9 @@ def cpu_ticks_ns(pid):
 
 
 def wakeups(pid):
-    """Context switches of every live thread: how often the process ran."""
-    total = 0
-    for tid in _tasks(pid):
-        try:
-            with open(f"/proc/{pid}/task/{tid}/status") as f:
-                for line in f:
-                    if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
-                        total += int(line.split()[1])
-        except OSError:
-            pass
-    return total
+    """Context switches of every live thread, voluntary or not: how often the process ran."""
+    return _per_thread(pid, "status", lambda status: sum(int(line.split()[1]) for line in status.splitlines()
+                                                         if line.startswith(("voluntary_ctxt", "nonvoluntary_ctxt"))))
 
 
 def rss_kib(pid):
@@ -88,49 +78,62 @@ def rss_kib(pid):
     return None
 
 
-class CpuWindow:
-    """CPU used by a process between start() and stop()."""
-
-    def __init__(self, pid):
-        self.pid = pid
-
-    def start(self):
-        self.t0 = now_ns()
-        self.c0, self.k0, self.w0 = cpu_ns(self.pid), cpu_ticks_ns(self.pid), wakeups(self.pid)
-        self.tasks0 = set(_tasks(self.pid))
-        return self
-
-    def stop(self):
-        self.c1, self.k1, self.w1 = cpu_ns(self.pid), cpu_ticks_ns(self.pid), wakeups(self.pid)
-        self.t1 = now_ns()
-        self.tasks1 = set(_tasks(self.pid))
-        self.cpu_ms = (self.c1 - self.c0) / 1e6
-        self.ticks_ms = (self.k1 - self.k0) / 1e6
-        self.wakeups = self.w1 - self.w0
-        self.seconds = (self.t1 - self.t0) / 1e9
-        # Threads that ended inside the window took their schedstat with them;
-        # the tick count still has it.
-        self.threads_changed = self.tasks0 != self.tasks1
-        return self
+def cpu_over(seconds, **pids):
+    """What each process of pids={name: pid} ran over the same `seconds` from
+    now: name_ms (schedstat), name_ticks_ms (clock ticks), name_wakeups, and
+    t_name, the window's (start, end) in ns."""
+    def sample():
+        return {name: (cpu_ns(pid), cpu_ticks_ns(pid), wakeups(pid)) for name, pid in pids.items()}
+    t0, before = now_ns(), sample()
+    time.sleep(seconds)
+    after, t1 = sample(), now_ns()
+    res = {}
+    for name, (c0, k0, w0) in before.items():
+        c1, k1, w1 = after[name]
+        res.update({f"{name}_ms": (c1 - c0) / 1e6, f"{name}_ticks_ms": (k1 - k0) / 1e6, f"{name}_wakeups": w1 - w0,
+                    f"t_{name}": (t0, t1)})
+    return res
 
 
 # --------------------------------------------------------------------------
 # Processes
 
+def spawn(argv, env=None, log=None, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, cwd=None):
+    """Starts argv in a session of its own, so that kill_group() ends it with
+    whatever it started; its standard error is appended to the file log.
+    proc.exec_ns: the ns stamp just before the start."""
+    err = open(log, "ab") if log else subprocess.DEVNULL
+    try:
+        exec_ns = now_ns()
+        proc = subprocess.Popen(argv, env=env, cwd=cwd, stdin=stdin, stdout=stdout, stderr=err, start_new_session=True)
+        proc.exec_ns = exec_ns
+        return proc
+    finally:
+        if log:
+            err.close()  # the child has its own copy
+
+
+def kill_group(proc):
+    """Ends proc's process group (it was started in a session of its own)."""
+    if proc.poll() is None:
+        with contextlib.suppress(ProcessLookupError, subprocess.TimeoutExpired):
+            os.killpg(proc.pid, signal.SIGTERM)
+            proc.wait(3)
+    with contextlib.suppress(ProcessLookupError, PermissionError):
+        os.killpg(proc.pid, signal.SIGKILL)
+    proc.wait()
+
+
 class Program:
     """A child that answers commands on stdin with "@name fields... <ns>" lines."""
 
-    def __init__(self, argv, env, cwd=None, log=None):
+    def __init__(self, argv, env, cwd, log):
         self.argv = argv
-        self.log = open(log, "ab") if log else subprocess.DEVNULL
-        self.proc = subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=self.log,
-                                     start_new_session=True)
+        self.proc = spawn(argv, env, log, stdin=subprocess.PIPE, stdout=subprocess.PIPE, cwd=cwd)
         self.pid = self.proc.pid
         self.events = []
         self.cond = threading.Condition()
-        self.reader = threading.Thread(target=self._read, daemon=True)
-        self.reader.start()
+        threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):
         for raw in self.proc.stdout:
@@ -146,19 +149,22 @@ class Program:
             self.cond.notify_all()
 
     def send(self, command):
+        """Sends a command: the index of the first event that can answer it."""
+        since = len(self.events)
         self.proc.stdin.write((command + "\n").encode())
         self.proc.stdin.flush()
+        return since
 
     def wait(self, name, timeout=20.0, since=0):
-        """The first event `name` at or after index `since`: (fields, index)."""
+        """The fields of the first event `name` at or after index `since`."""
         deadline = time.monotonic() + timeout
         with self.cond:
             while True:
-                for i in range(since, len(self.events)):
-                    if self.events[i][0] == name:
-                        return self.events[i][1], i
-                    if self.events[i][0] == "error":
-                        raise RuntimeError(f"{self.argv[0]}: {' '.join(self.events[i][1])}")
+                for event, fields, _ in self.events[since:]:
+                    if event == name:
+                        return fields
+                    if event == "error":
+                        raise RuntimeError(f"{self.argv[0]}: {' '.join(fields)}")
                 if any(e[0] == "exit" for e in self.events[since:]) and name != "exit":
                     raise RuntimeError(f"{self.argv[0]} exited while waiting for @{name}")
                 left = deadline - time.monotonic()
@@ -168,76 +174,36 @@ class Program:
 
     def command(self, command, timeout=20.0):
         """Sends a command and returns the ns stamp of its answer."""
-        name = command.split()[0]
-        since = len(self.events)
-        self.send(command)
-        fields, _ = self.wait(name, timeout, since)
-        return int(fields[-1])
+        return int(self.wait(command.split()[0], timeout, self.send(command))[-1])
+
+    def open(self, path, timeout=60, command="open"):
+        """Opens path: the ns stamps of @chosen and @loaded."""
+        since = self.send(f"{command} {path}")
+        return (int(self.wait("chosen", timeout, since)[-1]), int(self.wait("loaded", timeout, since)[-1]))
 
     def all(self, name):
         return [e[1] for e in self.events if e[0] == name]
 
     def stop(self):
-        if self.proc.poll() is None:
-            try:
-                self.proc.stdin.close()
-            except OSError:
-                pass
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                pass
+        """Closes its input, which ends it, and ends what is left after 5 s."""
+        with contextlib.suppress(OSError):
+            self.proc.stdin.close()
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            self.proc.wait(5)
         kill_group(self.proc)
-        if self.log is not subprocess.DEVNULL:
-            self.log.close()
 
 
-def kill_group(proc):
-    """Ends proc's process group (it was started in a session of its own)."""
-    if proc.poll() is None:
-        try:
-            os.killpg(proc.pid, signal.SIGTERM)
-            proc.wait(3)
-        except (ProcessLookupError, subprocess.TimeoutExpired):
-            pass
-    try:
-        os.killpg(proc.pid, signal.SIGKILL)
-    except (ProcessLookupError, PermissionError):
-        pass
-    proc.wait()
+class Service:
+    """scripts/xvfb or scripts/session-bus: prints its display number or bus
+    address once it serves (a bus of their own keeps the programs we start
+    from having one started for them by dbus-launch that would outlive us)."""
 
-
-class Xvfb:
-    """A display of scripts/xvfb: Xvfb picks its number and prints it once it
-    accepts connections."""
-
-    def __init__(self, logdir):
-        self.proc = subprocess.Popen([os.path.join(ROOT, "scripts", "xvfb"), "1024x768x24"],
-                                     stdout=subprocess.PIPE, stderr=open(os.path.join(logdir, "xvfb.log"), "wb"),
-                                     start_new_session=True)
-        number = self.proc.stdout.readline().strip().decode()
-        if not number.isdigit():
+    def __init__(self, script, args, log, valid=bool):
+        self.proc = spawn([os.path.join(ROOT, "scripts", script), *args], log=log, stdout=subprocess.PIPE)
+        self.line = self.proc.stdout.readline().strip().decode()
+        if not valid(self.line):
             self.stop()
-            raise RuntimeError("Xvfb did not start")
-        self.display = f":{number}"
-
-    def stop(self):
-        kill_group(self.proc)
-        self.proc.stdout.close()
-
-
-class SessionBus:
-    """A D-Bus session bus of scripts/session-bus: with one in their
-    environment, the programs we start on the X display do not get one
-    started for them (dbus-launch) that would outlive the run."""
-
-    def __init__(self, logdir):
-        self.proc = subprocess.Popen([os.path.join(ROOT, "scripts", "session-bus")], stdout=subprocess.PIPE,
-                                     stderr=open(os.path.join(logdir, "dbus.log"), "wb"), start_new_session=True)
-        self.address = self.proc.stdout.readline().strip().decode()
-        if not self.address:
-            self.stop()
-            raise RuntimeError("dbus-daemon did not start")
+            raise RuntimeError(f"scripts/{script} did not start")
 
     def stop(self):
         kill_group(self.proc)
@@ -259,6 +225,8 @@ class SoundServer:
         self.env = dict(w.split("=", 1) for w in shlex.split(out)[1:])
         self.dir = self.env.pop("SONAVEL_SOUND_DIR")
         self.env["XDG_RUNTIME_DIR"] = os.path.join(self.dir, "runtime")
+        with open(os.path.join(self.dir, "pulseaudio.pid")) as f:
+            self.pid = int(f.read())  # for the server's own CPU
 
     def stop(self):
         subprocess.run([os.path.join(ROOT, "scripts", "sound-server"), "stop", self.dir], check=False)
@@ -273,9 +241,8 @@ class Capture:
     ahead, and the monitor hands out both."""
 
     def __init__(self, env):
-        self.proc = subprocess.Popen(["parec", "-d", SoundServer.SINK + ".monitor", "--raw", "--format=s16le", f"--rate={RATE}",
-                                      "--channels=1", "--latency-msec=5"], env=env, stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL, start_new_session=True)
+        self.proc = spawn(["parec", "-d", SoundServer.SINK + ".monitor", "--raw", "--format=s16le", f"--rate={RATE}",
+                           "--channels=1", "--latency-msec=5"], env, stdout=subprocess.PIPE)
         self.data = bytearray()
         self.arrivals = []  # ns at which the chunk ending at sample ends[k] arrived
         self.ends = []
@@ -284,6 +251,7 @@ class Capture:
         self.thread.start()
         with self.cond:  # a quarter of a second of stream before anything is measured
             if not self.cond.wait_for(lambda: len(self.data) >= RATE // 2, 10):
+                self.stop()
                 raise RuntimeError("no audio from the sink's monitor")
 
     def _read(self):
@@ -302,6 +270,7 @@ class Capture:
     def stop(self):
         kill_group(self.proc)
         self.thread.join(5)
+        self.proc.stdout.close()
         self.samples = array.array("h")
         self.samples.frombytes(bytes(self.data[: len(self.data) // 2 * 2]))
 
@@ -324,33 +293,32 @@ class Capture:
             best = t if best is None else min(best, t)
         return best
 
-    def first_above(self, level, t_from, t_to=None):
+    def first_above(self, level, t_from):
         """Time of the first sample with |x| > level at or after t_from."""
         s = self.samples
-        end = len(s) if t_to is None else min(len(s), self.index_at(t_to))
-        for i in range(self.index_at(t_from), end):
-            x = s[i]
-            if x > level or x < -level:
+        for i in range(self.index_at(t_from), len(s)):
+            if s[i] > level or s[i] < -level:
                 return self.time_of(i)
         return None
 
-    def first_silence(self, t_from, level=0, run=RATE // 100):
-        """Start of the first run of `run` samples with |x| <= level after t_from."""
-        s = self.samples
-        count = 0
+    def first_silence(self, t_from, run=RATE // 100):
+        """Start of the first run of `run` zero samples after t_from."""
+        s, count = self.samples, 0
         for i in range(self.index_at(t_from), len(s)):
-            x = s[i]
-            if -level <= x <= level:
-                count += 1
-                if count >= run:
-                    return self.time_of(i - run + 1)
-            else:
-                count = 0
+            count = count + 1 if s[i] == 0 else 0
+            if count >= run:
+                return self.time_of(i - run + 1)
         return None
 
     def peak(self, t_from, t_to):
         s = self.samples[self.index_at(t_from): self.index_at(t_to)]
         return max((abs(x) for x in s), default=0)
+
+    def quietest(self, t0, t1, window_ns=100_000_000):
+        """The smallest peak of any 100 ms stretch in [t0, t1): > 0 all the
+        way through when something played without a gap."""
+        peaks = [self.peak(t, t + window_ns) for t in range(t0, t1 - window_ns + 1, window_ns)]
+        return min(peaks, default=0)
 
 
 # --------------------------------------------------------------------------
@@ -361,50 +329,39 @@ class Capture:
 QUIET, LOUD = 0.05, 0.80
 
 
-def _period(scale):
-    frames = array.array("h")
-    for i in range(100):
-        v = int(round(scale * 32767 * math.sin(2 * math.pi * i / 100)))
-        frames.extend((v, v))
-    return frames.tobytes()
-
-
-def _write_tone(out, seconds, scale):
-    block = _period(scale) * 441  # one second
-    whole, part = divmod(int(round(seconds * RATE)), RATE)
-    big = block * 10
-    for _ in range(whole // 10):
-        out.write(big)
-    for _ in range(whole % 10):
-        out.write(block)
-    out.write(block[: part * 4])
-
-
-def _wav_header(frames):
-    data = frames * 4
+def _write_audio(out, quiet_s, loud_s):
+    """A WAV stream: quiet_s seconds of the quiet tone, then loud_s of the loud one."""
+    frames = [int(round(quiet_s * RATE)), int(round(loud_s * RATE))]
+    data = sum(frames) * 4
     if data + 36 >= 2 ** 32:
         raise ValueError("too long for a WAV file")
-    return (b"RIFF" + struct.pack("<I", 36 + data) + b"WAVE"
-            + b"fmt " + struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * 4, 4, 16)
-            + b"data" + struct.pack("<I", data))
+    out.write(b"RIFF" + struct.pack("<I", 36 + data) + b"WAVE"
+              + b"fmt " + struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * 4, 4, 16)
+              + b"data" + struct.pack("<I", data))
+    for count, scale in zip(frames, (QUIET, LOUD)):
+        period = array.array("h")
+        for i in range(100):
+            v = int(round(scale * 32767 * math.sin(2 * math.pi * i / 100)))
+            period.extend((v, v))
+        second = period.tobytes() * 441
+        whole, part = divmod(count, RATE)
+        for _ in range(whole):
+            out.write(second)
+        out.write(second[: part * 4])
 
 
 def make_mp3(path, quiet_s, loud_s, kbps, fast=False):
-    """lame reading a WAV stream from us; lame writes the Info header with the length."""
-    argv = ["lame", "--quiet", "--noreplaygain", "-b", str(kbps)]
-    if fast:
-        argv += ["-q", "9"]
-    lame = subprocess.Popen(argv + ["-", path], stdin=subprocess.PIPE)
-    lame.stdin.write(_wav_header(int(round(quiet_s * RATE)) + int(round(loud_s * RATE))))
-    _write_tone(lame.stdin, quiet_s, QUIET)
-    _write_tone(lame.stdin, loud_s, LOUD)
+    """lame reading a WAV stream from us; lame writes the Info header with the
+    length. Written beside path first, so that path is only ever whole."""
+    argv = ["lame", "--quiet", "--noreplaygain", "-b", str(kbps)] + (["-q", "9"] if fast else [])
+    lame = subprocess.Popen(argv + ["-", path + ".part"], stdin=subprocess.PIPE)
+    _write_audio(lame.stdin, quiet_s, loud_s)
     lame.stdin.close()
     if lame.wait() != 0:
         raise RuntimeError("lame failed")
+    os.replace(path + ".part", path)
 
 
 def make_wav(path, quiet_s, loud_s):
     with open(path, "wb") as out:
-        out.write(_wav_header(int(round(quiet_s * RATE)) + int(round(loud_s * RATE))))
-        _write_tone(out, quiet_s, QUIET)
-        _write_tone(out, loud_s, LOUD)
+        _write_audio(out, quiet_s, loud_s)
