@@ -9,10 +9,6 @@
 
 int main(int argc, char *argv[])
 {
-    // With a song to play, the engine loads what playing needs while the
-    // window is being built. A song handed to a window already open makes
-    // this work for nothing, which costs that process less than a window does.
-    EngineWarmUp warmUp(argc > 1);
     // Nothing here draws with OpenGL, yet on X11 Qt loads the GL stack for
     // the first window unless told otherwise: with Mesa that is LLVM, about
     // half of our memory and a third of our start-up. A user's own setting wins.
@@ -33,6 +29,10 @@ int main(int argc, char *argv[])
         if (!path.isEmpty() && handOffToRunningPlayer(QUrl::fromLocalFile(path), 1000))
             return 0;
     }
+
+    // With a song to play, the engine loads what playing needs while the
+    // window is being built.
+    EngineWarmUp warmUp(!song.isEmpty());
 
     // The window is built before any translator is installed: its form keeps
     // the French source texts, and only texts fetched later are translated.
