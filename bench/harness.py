@@ -217,10 +217,14 @@ class SoundServer:
 
     SINK = "sonavel_test"
 
-    def __init__(self, logdir):
+    def __init__(self, logdir, bus_address):
         script = os.path.join(ROOT, "scripts", "sound-server")
+        # On the bench's own bus: PulseAudio takes a name on the session bus,
+        # which a sound server already there (the desktop's, the tests') holds.
+        env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus_address)
         with open(os.path.join(logdir, "sound-server.log"), "wb") as log:
-            out = subprocess.run([script, "start"], stdout=subprocess.PIPE, stderr=log, check=True, text=True).stdout
+            out = subprocess.run([script, "start"], env=env, stdout=subprocess.PIPE, stderr=log, check=True,
+                                 text=True).stdout
         # "export NAME=value ..." with values quoted for the shell
         self.env = dict(w.split("=", 1) for w in shlex.split(out)[1:])
         self.dir = self.env.pop("SONAVEL_SOUND_DIR")
