@@ -37,7 +37,8 @@ void keepSoundQueueShort()
     if (installed)
         return;
     installed = true;
-    // Qt Multimedia has set GStreamer up by now; this only counts one more user.
+    // Qt Multimedia has set GStreamer up by now: this returns at once, and
+    // makes sure the bin type below exists.
     gst_init(nullptr, nullptr);
     gpointer binClass = g_type_class_ref(GST_TYPE_BIN);
     g_signal_add_emission_hook(g_signal_lookup("element-added", GST_TYPE_BIN), 0, shortenSinkQueue, nullptr, nullptr);
