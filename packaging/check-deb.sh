@@ -102,14 +102,16 @@ for package in libqt5widgets5 libqt5multimedia5 libqt5multimedia5-plugins gstrea
     grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
 done
 
+# Unpacked once, for the checks and the runs below; removed at the end.
+unpacked=$(mktemp -d "${TMPDIR:-/tmp}/sonavel-deb.XXXXXX")
+dpkg-deb -x "$deb" "$unpacked"
+
 echo "-- lintian"
 # No error, no warning, and, among its notes, none about missing hardening.
 # It says nothing of the stack protector: the program must call its check.
 lintian --display-info --fail-on error,warning "$deb" >lintian.log 2>&1 || { cat lintian.log; fail "lintian"; }
 grep -v '^running with root privileges' lintian.log || true
 ! grep -q '^[EWI]: sonavel: hardening-' lintian.log || fail "the program lacks some of Debian's hardening"
-unpacked=$(mktemp -d "${TMPDIR:-/tmp}/sonavel-deb.XXXXXX")
-dpkg-deb -x "$deb" "$unpacked"
 # (grep reads all of it: with -q, readelf's SIGPIPE would fail the pipe.)
 readelf --wide --dyn-syms "$unpacked$prefix/bin/sonavel" | grep '__stack_chk_fail' >/dev/null ||
     fail "the program is built without the stack protector"
@@ -192,9 +194,9 @@ run_program() {
 # in German, and in French with a song opened from the file manager: a name
 # with a blank and a '#' (the test audio of the build's tests).
 start_all() {
-    local root=$1
-    desktop-file-validate "$root$prefix/share/applications/$app_id.desktop" ||
-        fail "desktop-file-validate rejects $root$prefix/share/applications/$app_id.desktop"
+    local root=$1 desktop=$1$prefix/share/applications/$app_id.desktop
+    desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
+    echo "$(grep -E '^(Exec|Path)=' "$desktop" | tr '\n' ' ')in $desktop"
     song="" run_program "$root" en_US "${app_catalogue}_en.qm"
     song="" run_program "$root" de_DE "${app_catalogue}_de.qm" "${updater_catalogue}_de.qm"
     mkdir -p "$build/deb-check"
@@ -203,13 +205,12 @@ start_all() {
     run_program "$root" fr_FR "${updater_catalogue}_fr.qm"
 }
 
-echo "-- Unpacked with dpkg-deb -x, started from its desktop entry"
+echo "-- Unpacked, started from its desktop entry"
 # The package brings no library or plugin of its own: the loader finds all
 # it needs on the system, with no path into the unpacked tree.
 if ldd "$unpacked$prefix/bin/sonavel" | grep 'not found'; then
     fail "libraries of the unpacked program are missing"
 fi
-echo "in $unpacked"
 start_all "$unpacked"
 
 if [ -z "$install" ]; then
