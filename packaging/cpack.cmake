@@ -5,9 +5,21 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sonavel)
 set(CPACK_PACKAGE_VENDOR Quenbrik)
-set(CPACK_PACKAGE_CONTACT "Quenbrik" CACHE STRING "Maintainer named in the Debian package")
+# The maintainer, as packaging/changelog and packaging/copyright name them (a
+# packager who rebuilds sets -DCPACK_DEBIAN_PACKAGE_MAINTAINER=...).
+set(CPACK_PACKAGE_CONTACT "Quenbrik <sonavel@quenbrik.fr>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Small audio player for MP3 and WAV files")
-set(CPACK_PACKAGE_DESCRIPTION "Open one local MP3 or WAV file, play, pause, stop and seek it, set the volume or mute it, and read the track's title, album and artist.")
+# One line of the package's description per line here, each within 80
+# characters; an empty line separates paragraphs.
+set(CPACK_PACKAGE_DESCRIPTION [[
+Sonavel opens one local MP3 or WAV file at a time: play, pause, stop and
+seek it, set the volume or mute it, and read the track's title, album and
+album artist. Its window speaks French; its messages follow the session's
+language (English and German catalogues included).
+
+A file opened from the file manager goes to the window already open, over
+the session bus, and the media keys and playerctl reach the window through
+MPRIS 2.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
