@@ -17,24 +17,24 @@
         <translation>L’outil de maintenance a signalé des mises à jour, mais sa sortie n’en contient aucune liste lisible.</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatecheck.cpp" line="189"/>
+        <location filename="../src/autoupdater/updatecheck.cpp" line="283"/>
         <source>The maintenance tool &quot;%1&quot; could not be started: %2</source>
         <translation>Impossible de lancer l’outil de maintenance «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatecheck.cpp" line="257"/>
+        <location filename="../src/autoupdater/updatecheck.cpp" line="252"/>
         <source>Its error output was:
 %1</source>
         <translation>Sa sortie d’erreur était&#xa0;:
 %1</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatecheck.cpp" line="284"/>
+        <location filename="../src/autoupdater/updatecheck.cpp" line="280"/>
         <source>The maintenance tool &quot;%1&quot; does not exist or is not an executable file.</source>
         <translation>L’outil de maintenance «&#xa0;%1&#xa0;» n’existe pas ou n’est pas un fichier exécutable.</translation>
     </message>
     <message numerus="yes">
-        <location filename="../src/autoupdater/updatecheck.cpp" line="287"/>
+        <location filename="../src/autoupdater/updatecheck.cpp" line="285"/>
         <source>The maintenance tool did not finish within %n second(s) and was stopped.</source>
         <translation>
             <numerusform>L’outil de maintenance ne s’est pas terminé en %n seconde et a été arrêté.</numerusform>
@@ -42,22 +42,22 @@
         </translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatecheck.cpp" line="290"/>
+        <location filename="../src/autoupdater/updatecheck.cpp" line="288"/>
         <source>The maintenance tool produced far more output than expected and was stopped.</source>
         <translation>L’outil de maintenance a produit bien plus de sortie que prévu et a été arrêté.</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatecheck.cpp" line="292"/>
+        <location filename="../src/autoupdater/updatecheck.cpp" line="290"/>
         <source>The maintenance tool crashed.</source>
         <translation>L’outil de maintenance s’est arrêté brutalement.</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatecheck.cpp" line="294"/>
+        <location filename="../src/autoupdater/updatecheck.cpp" line="292"/>
         <source>The maintenance tool failed with exit code %1.</source>
         <translation>L’outil de maintenance a échoué avec le code de sortie %1.</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatecheck.cpp" line="282"/>
+        <location filename="../src/autoupdater/updatecheck.cpp" line="278"/>
         <source>The check for updates was canceled.</source>
         <translation>La vérification des mises à jour a été annulée.</translation>
     </message>
@@ -65,22 +65,22 @@
 <context>
     <name>QtAutoUpdater::UpdateWindows</name>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="26"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="28"/>
         <source>Check for updates</source>
         <translation>Vérifier les mises à jour</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="27"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="29"/>
         <source>Checking for updates...</source>
         <translation>Vérification des mises à jour en cours…</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="41"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="43"/>
         <source>Updates available</source>
         <translation>Mises à jour disponibles</translation>
     </message>
     <message numerus="yes">
-        <location filename="../src/autoupdater/updatewindows.cpp" line="44"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="46"/>
         <source>%n update(s) available for %1.</source>
         <translation>
             <numerusform>%n mise à jour disponible pour %1.</numerusform>
@@ -88,42 +88,42 @@
         </translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="46"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="53"/>
         <source>Name</source>
         <translation>Nom</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="46"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="53"/>
         <source>Version</source>
         <translation>Version</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="46"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="53"/>
         <source>Size</source>
         <translation>Taille</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="50"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="57"/>
         <source>unknown</source>
         <translation>inconnue</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="41"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="43"/>
         <source>No updates</source>
         <translation>Aucune mise à jour</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="54"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="48"/>
         <source>No updates are available for %1.</source>
         <translation>Aucune mise à jour n’est disponible pour %1.</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="41"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="43"/>
         <source>Update check failed</source>
         <translation>Échec de la vérification des mises à jour</translation>
     </message>
     <message>
-        <location filename="../src/autoupdater/updatewindows.cpp" line="56"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="50"/>
         <source>The check for updates failed.</source>
         <translation>La vérification des mises à jour a échoué.</translation>
     </message>

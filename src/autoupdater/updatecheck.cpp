@@ -162,9 +162,8 @@ bool UpdateCheck::start()
 
 void UpdateCheck::launch()
 {
-    const Result early = m_stopReason != Failure::None ? failed(m_stopReason) : checkTool();
-    if (early.status == Status::Failed)
-        return finish(early);
+    if (m_stopReason != Failure::None)
+        return finish(failed(m_stopReason));
 
     m_process = new ToolProcess(this);
     m_process->setProgram(m_toolPath);
@@ -185,9 +184,7 @@ void UpdateCheck::launch()
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         // Crashes and read errors are followed by finished(); a failed start is not.
         if (error == QProcess::FailedToStart)
-            finish({Status::Failed, Failure::FailedToStart, {},
-                    tr("The maintenance tool \"%1\" could not be started: %2")
-                        .arg(QDir::toNativeSeparators(m_toolPath), m_process->errorString())});
+            finish(failed(Failure::FailedToStart));
     });
     m_timer.start(m_timeout);
     m_process->start(QIODevice::ReadOnly);
@@ -231,10 +228,8 @@ void UpdateCheck::signalGroup(bool force)
 void UpdateCheck::drainOutput()
 {
     const QByteArray out = m_process->readAllStandardOutput();
-    if (m_stopReason == Failure::None && m_stdout.size() + out.size() > MaxOutput)
+    if (m_stopReason == Failure::None && (m_stdout += out).size() > MaxOutput)
         stop(Failure::OutputTooLarge);
-    else if (m_stopReason == Failure::None)
-        m_stdout += out;
     m_stderr += m_process->readAllStandardError().left(qMax(0, MaxErrorOutput - m_stderr.size()));
 }
 
@@ -279,10 +274,13 @@ void UpdateCheck::finish(const Result &result)
 
 UpdateCheck::Result UpdateCheck::failed(Failure failure, int exitCode) const
 {
+    const QString tool = QDir::toNativeSeparators(m_toolPath);
     Result result{Status::Failed, failure, {}, tr("The check for updates was canceled.")};
     if (failure == Failure::ToolMissing)
-        result.errorString = tr("The maintenance tool \"%1\" does not exist or is not an executable file.")
-                                 .arg(QDir::toNativeSeparators(m_toolPath));
+        result.errorString = tr("The maintenance tool \"%1\" does not exist or is not an executable file.").arg(tool);
+    else if (failure == Failure::FailedToStart)
+        result.errorString =
+            tr("The maintenance tool \"%1\" could not be started: %2").arg(tool, m_process->errorString());
     else if (failure == Failure::TimedOut)
         result.errorString = tr("The maintenance tool did not finish within %n second(s) and was stopped.", nullptr,
                                 (m_timeout + 999) / 1000);

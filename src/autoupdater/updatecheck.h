@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QList>
 #include <QMetaType>
 #include <QObject>
-#include <QString>
 #include <QTimer>
 
 class QProcess;
@@ -46,10 +44,6 @@ public:
     // A relative path is taken relative to the application's directory; on
     // systems other than Windows a trailing ".exe" is dropped.
     static QString resolveToolPath(const QString &path);
-    // Reads what the tool printed when it exited with 0: log lines may come
-    // before and after its <updates> list.
-    static Result parseOutput(const QByteArray &output);
-
     explicit UpdateCheck(const QString &toolPath, QObject *parent = nullptr);
     ~UpdateCheck() override;
 
@@ -72,6 +66,9 @@ private:
     void signalGroup(bool kill);
     void endNow();
     void finish(const Result &result);
+    // What the tool printed when it exited with 0: log lines may come before
+    // and after its <updates> list.
+    static Result parseOutput(const QByteArray &output);
     Result failed(Failure failure, int exitCode = 0) const;
 
     QString m_toolPath;

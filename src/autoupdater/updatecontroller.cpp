@@ -12,23 +12,6 @@ UpdateController::UpdateController(const QString &maintenanceToolPath, QObject *
     , m_check(new UpdateCheck(maintenanceToolPath, this))
 {
     connect(m_check, &UpdateCheck::finished, this, &UpdateController::finishCheck);
-    // Last chance to remove our windows while QApplication is whole.
-    if (QCoreApplication *app = QCoreApplication::instance())
-        connect(app, &QCoreApplication::aboutToQuit, this, &UpdateController::deleteWindows);
-}
-
-UpdateController::~UpdateController()
-{
-    // Once QApplication is being torn down deleting a dialog crashes inside
-    // Qt, and the process is ending anyway.
-    if (QCoreApplication::instance() && !QCoreApplication::closingDown())
-        deleteWindows();
-}
-
-void UpdateController::deleteWindows()
-{
-    delete m_progress.data();
-    delete m_result.data();
 }
 
 bool UpdateController::start(DisplayLevel displayLevel)
@@ -44,7 +27,7 @@ bool UpdateController::start(DisplayLevel displayLevel)
     // Checked before anything is started, so a broken installation never
     // shows a busy window.
     const Result failure = m_check->checkTool();
-    if (failure.status == Status::Failed) {
+    if (failure.status == UpdateCheck::Status::Failed) {
         finishCheck(failure);
         return false;
     }
@@ -57,7 +40,7 @@ bool UpdateController::start(DisplayLevel displayLevel)
 void UpdateController::showProgress()
 {
     QProgressDialog *progress = UpdateWindows::progress();
-    connect(progress, &QProgressDialog::canceled, m_check, [this] { m_check->stop(Failure::Canceled); });
+    connect(progress, &QProgressDialog::canceled, m_check, [this] { m_check->stop(); });
     m_progress = progress;
     progress->show();
 }
@@ -72,8 +55,8 @@ void UpdateController::finishCheck(const Result &result)
     m_lastResult = result;
     // At the quiet level only updates are news; a user who asked to stop needs
     // no word that it stopped.
-    const bool asked = m_level == ProgressLevel && result.failure != Failure::Canceled;
-    if (result.status == Status::UpdatesAvailable || asked) {
+    const bool asked = m_level == ProgressLevel && result.failure != UpdateCheck::Failure::Canceled;
+    if (result.status == UpdateCheck::Status::UpdatesAvailable || asked) {
         // One answer on screen at a time: an older one is out of date.
         if (m_result)
             m_result->close();

@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QString>
 
 class QWidget;
 
@@ -23,14 +22,10 @@ public:
     };
     Q_ENUM(DisplayLevel)
 
-    using Status = UpdateCheck::Status;
-    using Failure = UpdateCheck::Failure;
     using Result = UpdateCheck::Result;
 
-    // A relative path is taken relative to the application's directory; on
-    // systems other than Windows a trailing ".exe" is dropped.
+    // The path as UpdateCheck::resolveToolPath() takes it.
     explicit UpdateController(const QString &maintenanceToolPath, QObject *parent = nullptr);
-    ~UpdateController() override;
 
     // With details, the update list gives each update's version and size.
     void setDetailedUpdateInfo(bool detailed) { m_detailed = detailed; }
@@ -39,11 +34,10 @@ public:
     Result lastResult() const { return m_lastResult; }
 
 public Q_SLOTS:
-    // Returns at once. False when a check is already under way, or the tool is
-    // missing; the latter is still reported through checkFinished() and
-    // lastResult() (and a window, if the level says so). A request at a higher
-    // level than the running check's raises that check to it: its busy window
-    // appears now and its result is shown as asked.
+    // Returns at once; false when a check is under way (a request at a higher
+    // level raises that check to it: its busy window appears now) or the tool
+    // is missing (reported at once, through checkFinished() and a window if the
+    // level says so).
     bool start(QtAutoUpdater::UpdateController::DisplayLevel displayLevel = InfoLevel);
 
 Q_SIGNALS:
@@ -52,7 +46,6 @@ Q_SIGNALS:
 private:
     void showProgress();
     void finishCheck(const Result &result);
-    void deleteWindows();
 
     UpdateCheck *m_check;
     bool m_detailed = false;

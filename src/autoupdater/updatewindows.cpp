@@ -16,6 +16,8 @@ Window *prepare(Window *window, const char *name, const QString &title)
     window->setWindowTitle(title);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setAttribute(Qt::WA_QuitOnClose, false);
+    // Gone while QApplication is whole: deleting a dialog during its teardown crashes inside Qt.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QObject::deleteLater);
     return window;
 }
 
@@ -40,20 +42,21 @@ QMessageBox *UpdateWindows::result(const UpdateCheck::Result &result, bool detai
     auto *box = prepare(new QMessageBox, updates ? "updates" : none ? "noUpdates" : "failure",
                         updates ? tr("Updates available") : none ? tr("No updates") : tr("Update check failed"));
     box->setIcon(updates || none ? QMessageBox::Information : QMessageBox::Warning);
-    if (updates) {
+    if (updates)
         box->setText(tr("%n update(s) available for %1.", nullptr, result.updates.size()).arg(product));
+    else if (none)
+        box->setText(tr("No updates are available for %1.").arg(product));
+    else
+        box->setText(tr("The check for updates failed."));
+    if (updates && detailed) {
         QString rows = QStringLiteral("<tr><th align=left>%1</th><th align=left>%2</th><th>%3</th></tr>")
                            .arg(tr("Name"), tr("Version"), tr("Size"));
         for (const UpdateInfo &info : result.updates)
             rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td align=right>%3</td></tr>")
                         .arg(info.name.toHtmlEscaped(), info.version.toHtmlEscaped(),
                              info.size > 0 ? QLocale().formattedDataSize(info.size) : tr("unknown"));
-        if (detailed)
-            box->setInformativeText(QStringLiteral("<table cellspacing=6>%1</table>").arg(rows));
-    } else if (none) {
-        box->setText(tr("No updates are available for %1.").arg(product));
-    } else {
-        box->setText(tr("The check for updates failed."));
+        box->setInformativeText(QStringLiteral("<table cellspacing=6>%1</table>").arg(rows));
+    } else if (!updates && !none) {
         // The tool's own words are no markup.
         box->setInformativeText(Qt::convertFromPlainText(result.errorString));
     }

@@ -10,8 +10,8 @@ class QProgressDialog;
 namespace QtAutoUpdater {
 
 // The windows of an update check; they know nothing of the tool. Each is
-// top-level, non-modal and deletes itself on close, and none keeps the
-// application running. Their object names let callers (and tests) find them:
+// top-level, non-modal and deleted on close or as the application quits, and
+// none keeps it running. Their object names let callers (and tests) find them:
 // "qtautoupdater_" and progress, updates, noUpdates or failure.
 class UpdateWindows
 {
