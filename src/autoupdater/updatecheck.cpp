@@ -176,7 +176,6 @@ void UpdateCheck::launch()
     connect(m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
             &UpdateCheck::onProcessFinished);
     connect(m_process, &QProcess::started, this, [this] {
-        m_group = m_process->processId();
         // A stop that came before the child had its own group is sent now.
         if (m_stopReason != Failure::None)
             signalGroup(false);
@@ -188,6 +187,10 @@ void UpdateCheck::launch()
     });
     m_timer.start(m_timeout);
     m_process->start(QIODevice::ReadOnly);
+    // Known from the fork on, before started() comes; the group is there once
+    // the child has called setsid().
+    if (m_process)
+        m_group = m_process->processId();
 }
 
 void UpdateCheck::stop(Failure reason)

@@ -106,7 +106,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         const QString path = tool(body);
         auto controller = std::make_unique<Controller>(path);
-        controller->setCheckTimeout(end.isEmpty() ? 500 : 10000);
+        controller->setCheckTimeout(expected.contains("TimedOut") ? 500 : 10000);
         QSignalSpy finished(controller.get(), &Controller::checkFinished);
         int ticks = 0;
         QTimer ticker;
