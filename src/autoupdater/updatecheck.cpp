@@ -153,9 +153,8 @@ bool UpdateCheck::start()
     if (m_running)
         return false;
     m_running = true;
-    // Our caller may be a window still being built: forking now would delay
-    // its first frame and hand the tool the environment of its start-up, not
-    // the one the user started us with.
+    // Our caller may be a window still being built: forking now would delay its
+    // first frame and hand the tool the environment of its start-up, not the user's.
     QTimer::singleShot(0, this, &UpdateCheck::launch);
     return true;
 }
@@ -187,8 +186,7 @@ void UpdateCheck::launch()
     });
     m_timer.start(m_timeout);
     m_process->start(QIODevice::ReadOnly);
-    // Known from the fork on, before started() comes; the group is there once
-    // the child has called setsid().
+    // Known from the fork on; a group once the child has called setsid().
     if (m_process)
         m_group = m_process->processId();
 }

@@ -16,11 +16,10 @@ struct UpdateInfo
     qint64 size = 0;   // bytes; 0 when the tool did not say
 };
 
-// One run of the installer's maintenance tool with --checkupdates, and no
-// window: runs the tool in a process group of its own within a time and an
-// output limit, and reads its answer. Whatever ends the check early (the time
-// limit, stop(), the application about to quit) ends the whole group, so no
-// helper the tool started outlives it.
+// One run of the installer's maintenance tool with --checkupdates, and no window:
+// the tool runs in a process group of its own within a time and an output limit.
+// Whatever ends the check early (the time limit, stop(), the application about
+// to quit) ends the whole group, so no helper the tool started outlives it.
 class UpdateCheck : public QObject
 {
     Q_OBJECT

@@ -24,8 +24,7 @@ bool UpdateController::start(DisplayLevel displayLevel)
         return false;
     }
     m_level = displayLevel;
-    // Checked before anything is started, so a broken installation never
-    // shows a busy window.
+    // Checked first: a broken installation never shows a busy window.
     const Result failure = m_check->checkTool();
     if (failure.status == UpdateCheck::Status::Failed) {
         finishCheck(failure);
@@ -53,8 +52,7 @@ void UpdateController::finishCheck(const Result &result)
         m_progress->close();
     }
     m_lastResult = result;
-    // At the quiet level only updates are news; a user who asked to stop needs
-    // no word that it stopped.
+    // Quietly, only updates are news; a user who asked to stop needs no word of it.
     const bool asked = m_level == ProgressLevel && result.failure != UpdateCheck::Failure::Canceled;
     if (result.status == UpdateCheck::Status::UpdatesAvailable || asked) {
         // One answer on screen at a time: an older one is out of date.

@@ -34,10 +34,9 @@ public:
     Result lastResult() const { return m_lastResult; }
 
 public Q_SLOTS:
-    // Returns at once; false when a check is under way (a request at a higher
-    // level raises that check to it: its busy window appears now) or the tool
-    // is missing (reported at once, through checkFinished() and a window if the
-    // level says so).
+    // Returns at once; false when a check is under way (a higher level raises it:
+    // its busy window appears now) or the tool is missing (reported at once,
+    // through checkFinished() and a window if the level says so).
     bool start(QtAutoUpdater::UpdateController::DisplayLevel displayLevel = InfoLevel);
 
 Q_SIGNALS:

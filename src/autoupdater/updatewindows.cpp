@@ -33,9 +33,8 @@ QProgressDialog *UpdateWindows::progress()
 
 QMessageBox *UpdateWindows::result(const UpdateCheck::Result &result, bool detailed)
 {
-    // The product's name, not the executable's ("sonavel"); it comes from the
-    // build, and setting it as the application's display name instead would
-    // change the title of every window the platform decorates.
+    // The product's, not the executable's ("sonavel"), and not as the display
+    // name: that would change the title of every window the platform decorates.
     const QString product = QStringLiteral(QTAUTOUPDATER_PRODUCT_NAME);
     const bool updates = result.status == UpdateCheck::Status::UpdatesAvailable;
     const bool none = result.status == UpdateCheck::Status::NoUpdates;
