@@ -5,16 +5,15 @@
 #   play.png, pause.png, stop.png  8-bit grey with alpha, at the SVG's own size
 #   mute.png                       8-bit palette with a transparency table
 #   unmute.png                     8-bit RGBA
-#   app_icon.ico                   from app_icon.svg: one uncompressed 32-bit
-#                                  image with its 1-bit mask per SIZE, in order
+#   app_icon-SIZE.png              app_icon.svg at each SIZE, 32-bit RGBA: the
+#                                  desktop's icons (the hicolor theme's), and
+#   app_icon.ico                   those, each an uncompressed 32-bit image with
+#                                  its 1-bit mask, in the order of the SIZEs
 #
-#     render_artwork.sh SIZE...                     rewrites those six files
-#     render_artwork.sh --check SIZE...             fails, naming them, when the
-#                                                   pixels of the committed files
-#                                                   are not what the sources render to
-#     render_artwork.sh --hicolor DIR NAME SIZE...  writes the desktop's icons:
-#                                                   DIR/<SIZE>x<SIZE>/apps/NAME.png
-#                                                   and DIR/scalable/apps/NAME.svg
+#     render_artwork.sh SIZE...          rewrites those files
+#     render_artwork.sh --check SIZE...  fails, naming them, when the pixels of
+#                                        the committed files are not what the
+#                                        sources render to
 #
 # The icon sizes come from CMake (SONAVEL_ICON_SIZES): after changing an SVG,
 # `cmake --build <build dir> --target artwork` rewrites the files.
@@ -22,11 +21,11 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 usage() {
-    echo "usage: $0 [--check | --hicolor DIR NAME] SIZE..." >&2
+    echo "usage: $0 [--check] SIZE..." >&2
     exit 2
 }
 
-# Writes the six files into $1 for the icon sizes that follow.
+# Writes the files into $1 for the icon sizes that follow.
 render() {
     local out=$1 name size
     shift
@@ -67,21 +66,19 @@ case ${1:-} in
     mode=check
     shift
     ;;
---hicolor)
-    mode=hicolor
-    [ $# -ge 3 ] || usage
-    dir=$2 icon_name=$3
-    shift 3
-    ;;
 esac
 [ $# -ge 1 ] || usage
+files=(play.png pause.png stop.png mute.png unmute.png app_icon.ico)
+for size in "$@"; do
+    files+=("app_icon-$size.png")
+done
 
 case $mode in
 write)
     scratch=$(mktemp -d)
     trap 'rm -rf "$scratch"' EXIT
     render "$scratch" "$@"
-    for file in play.png pause.png stop.png mute.png unmute.png app_icon.ico; do
+    for file in "${files[@]}"; do
         cp "$scratch/$file" "$here/$file"
         echo "$here/$file"
     done
@@ -91,9 +88,12 @@ check)
     trap 'rm -rf "$scratch"' EXIT
     render "$scratch" "$@"
     stale=()
-    for file in play.png pause.png stop.png mute.png unmute.png app_icon.ico; do
+    for file in "${files[@]}"; do
         if same_pixels "$here/$file" "$scratch/$file"; then
             echo "$file: as rendered"
+        elif [ ! -e "$here/$file" ]; then
+            echo "$file: MISSING"
+            stale+=("$file")
         else
             echo "$file: DIFFERS from what its source renders to"
             stale+=("$file")
@@ -103,13 +103,5 @@ check)
         echo "Render them again: cmake --build <build dir> --target artwork" >&2
         exit 1
     fi
-    ;;
-hicolor)
-    for size in "$@"; do
-        mkdir -p "$dir/${size}x$size/apps"
-        rsvg-convert -w "$size" -h "$size" "$here/app_icon.svg" -o "$dir/${size}x$size/apps/$icon_name.png"
-    done
-    mkdir -p "$dir/scalable/apps"
-    cp "$here/app_icon.svg" "$dir/scalable/apps/$icon_name.svg"
     ;;
 esac

@@ -24,14 +24,6 @@
         <translation>Seine Fehlerausgabe war:
 %1</translation>
     </message>
-    <message>
-        <source>The maintenance tool &quot;%1&quot; does not exist.</source>
-        <translation>Das Wartungsprogramm „%1“ existiert nicht.</translation>
-    </message>
-    <message>
-        <source>The maintenance tool &quot;%1&quot; is not an executable file.</source>
-        <translation>Das Wartungsprogramm „%1“ ist keine ausführbare Datei.</translation>
-    </message>
     <message numerus="yes">
         <source>The maintenance tool did not finish within %n second(s) and was stopped.</source>
         <translation>
@@ -55,16 +47,16 @@
         <source>The check for updates was canceled.</source>
         <translation>Die Suche nach Updates wurde abgebrochen.</translation>
     </message>
+    <message>
+        <source>The maintenance tool &quot;%1&quot; does not exist or is not an executable file.</source>
+        <translation>Das Wartungsprogramm „%1“ existiert nicht oder ist keine ausführbare Datei.</translation>
+    </message>
 </context>
 <context>
     <name>QtAutoUpdater::UpdateWindows</name>
     <message>
         <source>Check for updates</source>
         <translation>Nach Updates suchen</translation>
-    </message>
-    <message>
-        <source>Do you want to check for updates now?</source>
-        <translation>Möchten Sie jetzt nach Updates suchen?</translation>
     </message>
     <message>
         <source>Checking for updates...</source>
@@ -98,26 +90,6 @@
         <translation>unbekannt</translation>
     </message>
     <message>
-        <source>%1 (version %2)</source>
-        <translation>%1 (Version %2)</translation>
-    </message>
-    <message>
-        <source>Download size: %1</source>
-        <translation>Downloadgröße: %1</translation>
-    </message>
-    <message>
-        <source>Update now</source>
-        <translation>Jetzt aktualisieren</translation>
-    </message>
-    <message>
-        <source>Update on exit</source>
-        <translation>Beim Beenden aktualisieren</translation>
-    </message>
-    <message>
-        <source>Later</source>
-        <translation>Später</translation>
-    </message>
-    <message>
         <source>No updates</source>
         <translation>Keine Updates</translation>
     </message>
@@ -132,14 +104,6 @@
     <message>
         <source>The check for updates failed.</source>
         <translation>Die Suche nach Updates ist fehlgeschlagen.</translation>
-    </message>
-    <message>
-        <source>Update failed</source>
-        <translation>Update fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>The updater &quot;%1&quot; could not be started.</source>
-        <translation>Das Aktualisierungsprogramm „%1“ konnte nicht gestartet werden.</translation>
     </message>
 </context>
 </TS>

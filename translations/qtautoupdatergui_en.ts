@@ -4,7 +4,7 @@
 <context>
     <name>QtAutoUpdater::UpdateCheck</name>
     <message numerus="yes">
-        <location filename="../src/autoupdater/updatecheck.cpp" line="378"/>
+        <location filename="../src/autoupdater/updatecheck.cpp" line="285"/>
         <source>The maintenance tool did not finish within %n second(s) and was stopped.</source>
         <translation>
             <numerusform>The maintenance tool did not finish within %n second and was stopped.</numerusform>
@@ -15,7 +15,7 @@
 <context>
     <name>QtAutoUpdater::UpdateWindows</name>
     <message numerus="yes">
-        <location filename="../src/autoupdater/updatewindows.cpp" line="136"/>
+        <location filename="../src/autoupdater/updatewindows.cpp" line="46"/>
         <source>%n update(s) available for %1.</source>
         <translation>
             <numerusform>%n update available for %1.</numerusform>

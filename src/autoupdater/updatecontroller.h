@@ -1,14 +1,13 @@
-#ifndef QTAUTOUPDATER_UPDATECONTROLLER_H
-#define QTAUTOUPDATER_UPDATECONTROLLER_H
+#pragma once
 
 #include "updatecheck.h"
 
 #include <QObject>
-#include <QString>
+#include <QPointer>
+
+class QWidget;
 
 namespace QtAutoUpdater {
-
-class UpdateWindows;
 
 // Looks for updates with the installer's maintenance tool (UpdateCheck) and,
 // depending on the display level, shows what it found (UpdateWindows).
@@ -18,70 +17,41 @@ class UpdateController : public QObject
 
 public:
     enum DisplayLevel {
-        AutomaticLevel = 0,     // nothing is shown
-        ExitLevel = 1,          // nothing is shown
-        InfoLevel = 2,          // the update list, only if there are updates
-        ExtendedInfoLevel = 3,  // as InfoLevel, plus "no updates" or the failure
-        ProgressLevel = 4,      // a busy window, then the result in every case
-        AskLevel = 5            // asks first, then as ProgressLevel
+        InfoLevel = 2,     // the update list, only if there are updates
+        ProgressLevel = 4  // a busy window, then the result in every case
     };
     Q_ENUM(DisplayLevel)
 
-    using Status = UpdateCheck::Status;
-    using Failure = UpdateCheck::Failure;
     using Result = UpdateCheck::Result;
 
-    // A relative path is taken relative to the application's directory; on
-    // systems other than Windows a trailing ".exe" is dropped.
+    // The path as UpdateCheck::resolveToolPath() takes it.
     explicit UpdateController(const QString &maintenanceToolPath, QObject *parent = nullptr);
-    ~UpdateController() override;
 
-    QString maintenanceToolPath() const;
-
-    bool isDetailedUpdateInfo() const;
-    void setDetailedUpdateInfo(bool detailed);
-
-    void setCheckTimeout(int milliseconds);
-
-    bool isRunning() const;
-    DisplayLevel currentDisplayLevel() const;
-    Result lastResult() const;
+    // With details, the update list gives each update's version and size.
+    void setDetailedUpdateInfo(bool detailed) { m_detailed = detailed; }
+    void setCheckTimeout(int milliseconds) { m_check->setTimeout(milliseconds); }
+    bool isRunning() const { return m_check->isRunning(); }
+    Result lastResult() const { return m_lastResult; }
 
 public Q_SLOTS:
-    // Returns at once. False when a check is already under way, or the tool is
-    // missing or not executable; the latter is still reported through
-    // checkFinished() and lastResult() (and a window, if the level says so).
-    // A request at a higher level than the running check's raises that check
-    // to it: its busy window appears now and its result is shown as asked.
+    // Returns at once; false when a check is under way (a higher level raises it:
+    // its busy window appears now) or the tool is missing (reported at once,
+    // through checkFinished() and a window if the level says so).
     bool start(QtAutoUpdater::UpdateController::DisplayLevel displayLevel = InfoLevel);
 
-    // Stops a running check; it finishes as Failed/Canceled and shows nothing.
-    void cancel();
-
-    // Starts "<tool> --updater" detached from this process.
-    bool launchUpdater();
-    void setUpdaterScheduledOnExit(bool scheduled);
-
 Q_SIGNALS:
-    void runningChanged(bool running);
     void checkFinished(const QtAutoUpdater::UpdateCheck::Result &result);
-    void updaterLaunched();
 
 private:
-    void beginCheck();
+    void showProgress();
     void finishCheck(const Result &result);
-    void updateNow();
-    void onAboutToQuit();
 
     UpdateCheck *m_check;
-    UpdateWindows *m_windows;
     bool m_detailed = false;
-    bool m_running = false;
-    bool m_runUpdaterOnExit = false;
     DisplayLevel m_level = InfoLevel;
     Result m_lastResult;
+    QPointer<QWidget> m_progress;
+    QPointer<QWidget> m_result;
 };
 
 } // namespace QtAutoUpdater
-
-#endif // QTAUTOUPDATER_UPDATECONTROLLER_H

@@ -1,56 +1,27 @@
-#ifndef QTAUTOUPDATER_UPDATEWINDOWS_H
-#define QTAUTOUPDATER_UPDATEWINDOWS_H
+#pragma once
 
 #include "updatecheck.h"
 
-#include <QObject>
-#include <QPointer>
+#include <QCoreApplication>
 
-class QWidget;
+class QMessageBox;
+class QProgressDialog;
 
 namespace QtAutoUpdater {
 
 // The windows of an update check; they know nothing of the tool. Each is
-// top-level, non-modal and deletes itself on close; none keeps the application
-// running. Their object names let callers (and tests) find them:
-//   "qtautoupdater_ask"        question asked before checking
-//   "qtautoupdater_progress"   busy window while the tool runs
-//   "qtautoupdater_updates"    the list of available updates
-//   "qtautoupdater_noUpdates"  "no updates" message
-//   "qtautoupdater_failure"    why the check, or starting the updater, failed
-class UpdateWindows : public QObject
+// top-level, non-modal and deleted on close or as the application quits, and
+// none keeps it running. Their object names let callers (and tests) find them:
+// "qtautoupdater_" and progress, updates, noUpdates or failure.
+class UpdateWindows
 {
-    Q_OBJECT
+    Q_DECLARE_TR_FUNCTIONS(QtAutoUpdater::UpdateWindows)
 
 public:
-    explicit UpdateWindows(QObject *parent = nullptr);
-    ~UpdateWindows() override;
-
-    bool isAsking() const;
-    void ask();
-    void closeQuestion();
-    void showProgress();
-    void closeProgress();
-    void showUpdates(const QList<UpdateInfo> &updates, bool detailed);
-    void showNoUpdates();
-    void showCheckFailure(const QString &reason);
-    void showUpdaterFailure(const QString &toolPath);
-    void deleteAll();
-
-Q_SIGNALS:
-    void answered(bool yes);
-    void canceled();
-    void updateNowClicked();
-    void updateOnExitClicked();
-
-private:
-    void showResult(QWidget *window);
-
-    QPointer<QWidget> m_question;
-    QPointer<QWidget> m_progress;
-    QPointer<QWidget> m_result;
+    // A busy window whose Cancel button, like closing it, emits canceled().
+    static QProgressDialog *progress();
+    // The list of updates, "no updates", or why the check failed.
+    static QMessageBox *result(const UpdateCheck::Result &result, bool detailed);
 };
 
 } // namespace QtAutoUpdater
-
-#endif // QTAUTOUPDATER_UPDATEWINDOWS_H
