@@ -1,8 +1,12 @@
 #include "enginewarmup.h"
 
+#include <QtGlobal>
+
 #include <gst/gst.h>
 
+#include <algorithm>
 #include <initializer_list>
+#include <mutex>
 
 namespace {
 
@@ -13,6 +17,7 @@ namespace {
 void warmUp(bool forPlayback)
 {
     gst_init(nullptr, nullptr);
+    preferLightDecoders();
     if (!forPlayback)
         return;
     // The plugins that play a local MP3 or WAV file into the desktop's sound server.
@@ -24,6 +29,37 @@ void warmUp(bool forPlayback)
 }
 
 } // namespace
+
+void preferLightDecoders()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (qEnvironmentVariableIsSet("GST_PLUGIN_FEATURE_RANK"))
+            return;
+        gst_init(nullptr, nullptr);
+        // Every MP3 decoder has the marginal rank in GStreamer 1.22, and a tie goes
+        // by name: FFmpeg's avdec_mp3 won, and with it came libavcodec and the rest.
+        GstPluginFeature *light = gst_registry_lookup_feature(gst_registry_get(), "mpg123audiodec");
+        if (!light)
+            return;
+        GList *decoders = gst_element_factory_list_get_elements(
+            GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_NONE);
+        GstCaps *mpegAudio = gst_caps_from_string("audio/mpeg, mpegversion=(int)1");
+        GList *rivals = gst_element_factory_list_filter(decoders, mpegAudio, GST_PAD_SINK, FALSE);
+        guint highest = 0;
+        for (GList *rival = rivals; rival; rival = rival->next) {
+            if (rival->data != light)
+                highest = std::max(highest, gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(rival->data)));
+        }
+        // Only in this process's registry: nothing is written to disk, other programs keep their ranks.
+        if (gst_plugin_feature_get_rank(light) <= highest)
+            gst_plugin_feature_set_rank(light, highest + 1);
+        gst_plugin_feature_list_free(rivals);
+        gst_plugin_feature_list_free(decoders);
+        gst_caps_unref(mpegAudio);
+        gst_object_unref(light);
+    });
+}
 
 EngineWarmUp::EngineWarmUp(bool forPlayback)
 {

@@ -20,4 +20,11 @@ private:
     std::thread thread;
 };
 
+// Ranks the light MP3 decoder (mpg123) above every other decoder of MPEG audio
+// in this process, so that an MP3 does not load all of FFmpeg where its
+// GStreamer plugin is installed; FFmpeg still plays what mpg123 cannot. Runs
+// once per process, from whichever thread gets here first, and before the
+// player is given a file; a user's own GST_PLUGIN_FEATURE_RANK wins.
+void preferLightDecoders();
+
 #endif // ENGINEWARMUP_H
