@@ -1,34 +1,14 @@
 #include "enginewarmup.h"
 
+#include <QLibrary>
+#include <QLibraryInfo>
 #include <QtGlobal>
 
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <chrono>
 #include <initializer_list>
-#include <mutex>
-
-namespace {
-
-// Qt Multimedia sets GStreamer up when the window makes its player, and
-// GStreamer loads a plugin when a file first needs it: each costs the main
-// thread some milliseconds before the first sound. Done here first, both are
-// ready by then; the main thread's own gst_init() waits for ours if need be.
-void warmUp(bool forPlayback)
-{
-    gst_init(nullptr, nullptr);
-    preferLightDecoders();
-    if (!forPlayback)
-        return;
-    // The plugins that play a local MP3 or WAV file into the desktop's sound server.
-    for (const char *plugin : {"coreelements", "playback", "typefindfunctions", "id3demux", "audioparsers", "mpg123",
-                               "wavparse", "audioconvert", "audioresample", "volume", "autodetect", "pulseaudio"}) {
-        if (GstPlugin *loaded = gst_plugin_load_by_name(plugin))
-            gst_object_unref(loaded);
-    }
-}
-
-} // namespace
 
 void preferLightDecoders()
 {
@@ -63,11 +43,54 @@ void preferLightDecoders()
 
 EngineWarmUp::EngineWarmUp(bool forPlayback)
 {
-    thread = std::thread(warmUp, forPlayback);
+    thread = std::thread(&EngineWarmUp::run, this, forPlayback,
+                         QLibraryInfo::location(QLibraryInfo::PluginsPath) + QLatin1String("/mediaservice/gstmediaplayer"));
 }
 
 EngineWarmUp::~EngineWarmUp()
 {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        ending = true;
+    }
+    ended.notify_all();
     if (thread.joinable())
         thread.join();
+}
+
+// Qt Multimedia sets GStreamer up when the window makes its player, and
+// GStreamer loads a plugin when a file first needs it: each costs the main
+// thread some milliseconds before the first sound. Done here first, both are
+// ready by then; the main thread's own gst_init() waits for ours if need be.
+void EngineWarmUp::run(bool forPlayback, const QString &playerPlugin)
+{
+    gst_init(nullptr, nullptr);
+    preferLightDecoders();
+    // Qt's GStreamer player plugin, and what it links (GStreamer's GL, EGL,
+    // Wayland, udev): mapped and relocated here, the main thread finds them
+    // loaded when it makes its player. Never unloaded: Qt keeps it too.
+    QLibrary(playerPlugin).load();
+    if (!forPlayback)
+        return;
+    // The plugins that play a local MP3 or WAV file into the desktop's sound server.
+    for (const char *plugin : {"coreelements", "playback", "typefindfunctions", "id3demux", "audioparsers", "mpg123",
+                               "wavparse", "audioconvert", "audioresample", "volume", "autodetect", "pulseaudio"}) {
+        if (GstPlugin *loaded = gst_plugin_load_by_name(plugin))
+            gst_object_unref(loaded);
+    }
+    // When the player is given the song, its automatic sink tries a
+    // PulseAudio sink, drops it and opens another: two connections to the
+    // sound server, each a wait for its answers, on the main thread. The
+    // PulseAudio sinks of a process share one connection while any of them
+    // is open: one opened here and kept until the player has its own (a few
+    // seconds at most) spares the main thread both waits.
+    GstElement *sink = gst_element_factory_make("pulsesink", nullptr);
+    if (!sink)
+        return;
+    if (gst_element_set_state(sink, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS) {
+        std::unique_lock<std::mutex> lock(mutex);
+        ended.wait_for(lock, std::chrono::seconds(3), [this] { return ending; });
+    }
+    gst_element_set_state(sink, GST_STATE_NULL);
+    gst_object_unref(sink);
 }
