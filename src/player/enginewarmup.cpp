@@ -70,8 +70,13 @@ void EngineWarmUp::run(bool forPlayback, const QString &playerPlugin)
     // Wayland, udev): mapped and relocated here, the main thread finds them
     // loaded when it makes its player. Never unloaded: Qt keeps it too.
     QLibrary(playerPlugin).load();
-    if (!forPlayback)
-        return;
+    // Without a song, the window opens first; a song handed to it later (from
+    // the file manager, say) plays sooner with the plugins already loaded.
+    if (!forPlayback) {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (ended.wait_for(lock, std::chrono::milliseconds(500), [this] { return ending; }))
+            return;
+    }
     // The plugins that play a local MP3 or WAV file into the desktop's sound server.
     for (const char *plugin : {"coreelements", "playback", "typefindfunctions", "id3demux", "audioparsers", "mpg123",
                                "wavparse", "audioconvert", "audioresample", "volume", "autodetect", "pulseaudio"}) {
@@ -84,7 +89,7 @@ void EngineWarmUp::run(bool forPlayback, const QString &playerPlugin)
     // PulseAudio sinks of a process share one connection while any of them
     // is open: one opened here and kept until the player has its own (a few
     // seconds at most) spares the main thread both waits.
-    GstElement *sink = gst_element_factory_make("pulsesink", nullptr);
+    GstElement *sink = forPlayback ? gst_element_factory_make("pulsesink", nullptr) : nullptr;
     if (!sink)
         return;
     if (gst_element_set_state(sink, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS) {

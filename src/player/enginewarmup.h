@@ -7,10 +7,10 @@
 #include <mutex>
 #include <thread>
 
-// Sets GStreamer up and loads Qt's player plugin, and with forPlayback what
-// playing a file needs, on a thread of its own while the main thread builds
-// the application and the window: the player's first sound comes that much
-// sooner. Destroying it ends and waits for the thread.
+// Sets GStreamer up and loads Qt's player plugin and what playing a file
+// needs (without forPlayback, half a second later), on a thread of its own
+// while the main thread builds the application and the window: the player's
+// first sound comes that much sooner. Destroying it ends and waits for the thread.
 class EngineWarmUp
 {
 public:
