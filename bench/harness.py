@@ -211,25 +211,27 @@ class Service:
 
 
 class SoundServer:
-    """The private PulseAudio the tests use too (scripts/sound-server): one null
-    sink, "sonavel_test", kept running by a stream of zeros so that the sink
-    never suspends and its monitor is a continuous clock."""
+    """The private sound server the tests use too (scripts/sound-server):
+    PulseAudio, or with kind "pipewire" PipeWire with pipewire-pulse and
+    wireplumber; one null sink, "sonavel_test", kept running by a stream of
+    zeros so that the sink never suspends and its monitor is a continuous clock."""
 
     SINK = "sonavel_test"
 
-    def __init__(self, logdir, bus_address):
+    def __init__(self, logdir, bus_address, kind="pulseaudio"):
         script = os.path.join(ROOT, "scripts", "sound-server")
         # On the bench's own bus: PulseAudio takes a name on the session bus,
         # which a sound server already there (the desktop's, the tests') holds.
         env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus_address)
+        command = "start-pipewire" if kind == "pipewire" else "start"
         with open(os.path.join(logdir, "sound-server.log"), "wb") as log:
-            out = subprocess.run([script, "start"], env=env, stdout=subprocess.PIPE, stderr=log, check=True,
+            out = subprocess.run([script, command], env=env, stdout=subprocess.PIPE, stderr=log, check=True,
                                  text=True).stdout
         # "export NAME=value ..." with values quoted for the shell
         self.env = dict(w.split("=", 1) for w in shlex.split(out)[1:])
         self.dir = self.env.pop("SONAVEL_SOUND_DIR")
         self.env["XDG_RUNTIME_DIR"] = os.path.join(self.dir, "runtime")
-        with open(os.path.join(self.dir, "pulseaudio.pid")) as f:
+        with open(os.path.join(self.dir, f"{kind}.pid")) as f:
             self.pid = int(f.read())  # for the server's own CPU
 
     def stop(self):
@@ -323,6 +325,25 @@ class Capture:
         way through when something played without a gap."""
         peaks = [self.peak(t, t + window_ns) for t in range(t0, t1 - window_ns + 1, window_ns)]
         return min(peaks, default=0)
+
+
+def registry_without(plugin, workdir, env):
+    """The environment of a GStreamer that has every system plugin but
+    libgst<plugin>.so, as on a machine without its package: a directory of
+    links to the others and a registry of its own, made here once so that no
+    measured start scans them."""
+    system = subprocess.run(["pkg-config", "--variable=pluginsdir", "gstreamer-1.0"], capture_output=True, text=True,
+                            check=True).stdout.strip()
+    links = os.path.join(workdir, "plugins")
+    os.makedirs(links, exist_ok=True)
+    for name in os.listdir(links):
+        os.unlink(os.path.join(links, name))
+    for name in os.listdir(system):
+        if name != f"libgst{plugin}.so":
+            os.symlink(os.path.join(system, name), os.path.join(links, name))
+    extra = {"GST_PLUGIN_SYSTEM_PATH_1_0": links, "GST_REGISTRY_1_0": os.path.join(workdir, "registry.bin")}
+    subprocess.run(["gst-inspect-1.0", "coreelements"], env={**env, **extra}, stdout=subprocess.DEVNULL, check=True)
+    return extra
 
 
 # --------------------------------------------------------------------------

@@ -15,6 +15,11 @@ lame --quiet --noreplaygain -b 128 --id3v2-only --ta "Seulement l'artiste" tone.
 lame --quiet --noreplaygain -b 128 --id3v2-only \
     --tt "<b>gras</b> <img src=x>" --tl "<i>italique</i>" --tv "TPE2=<a href=\"x\">lien</a>" tone.wav markup.mp3
 
+# The choice of decoder: only FFmpeg's GStreamer plugin decodes MS ADPCM, only
+# mpg123 a free-format MP3.
+sox tone.wav -e ms-adpcm adpcm.wav
+lame --quiet --noreplaygain --freeformat -b 400 tone.wav freeformat.mp3
+
 # 12 s, long enough to seek into the middle while it plays.
 sox -n -r 44100 -c 2 -b 16 long.wav synth 12 sine 440 vol 0.5
 lame --quiet --noreplaygain -b 128 long.wav long.mp3

@@ -63,6 +63,33 @@ private slots:
     }
     void cleanup() { delete window; }
 
+    // An MP3 plays through mpg123, a WAV through no decoder at all: neither maps
+    // FFmpeg (30 MB, 100 ms) where its plugin is installed; what only FFmpeg
+    // decodes (MS ADPCM), or only finds (a free-format MP3's type), still plays.
+    void lightDecodersWhereTheyPlay_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("light");
+        // First of all tests, and in this order: a library once mapped stays mapped.
+        QTest::newRow("WAV") << "tone.wav" << true;
+        QTest::newRow("MP3") << "tagged.mp3" << true;
+        QTest::newRow("free-format MP3") << "freeformat.mp3" << false;
+        QTest::newRow("MS ADPCM WAV") << "adpcm.wav" << false;
+    }
+    void lightDecodersWhereTheyPlay()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, light);
+        if (file.endsWith(".wav") && !light && QProcess::execute("gst-inspect-1.0", {"--exists", "avdec_adpcm_ms"}) != 0)
+            QSKIP("GStreamer's FFmpeg plugin (gstreamer1.0-libav) is not installed");
+        open(audioFile(file));
+        press("button_playPause");
+        QTRY_VERIFY_WITH_TIMEOUT(player()->position() > 200, 10000);
+        const QByteArray maps = readAll(QStringLiteral("/proc/self/maps"));
+        QVERIFY2(!light || !(maps.contains("/libavcodec") || maps.contains("/libgstlibav")), "FFmpeg is mapped");
+        QVERIFY(!file.endsWith(".mp3") || maps.contains("/libmpg123"));
+    }
+
     void endOfTrackAndOpeningWhilePlaying()
     {
         const QByteArray mp3 = readAll(audioFile("sine6.mp3")); // 6 s

@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "enginewarmup.h"
 #include "sonavel_config.h"
 #include "soundqueue.h"
 #include "ui_mainwindow.h"
@@ -91,6 +92,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     player = new QMediaPlayer(this);
     keepSoundQueueShort();
+    preferLightDecoders();
     fileName = QString();
     ui->label_fileName->setText(QString());
     ui->label_albumTitle->setText(QString());
