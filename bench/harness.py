@@ -194,16 +194,16 @@ class Program:
 
 
 class Service:
-    """scripts/xvfb or scripts/session-bus: prints its display number or bus
-    address once it serves (a bus of their own keeps the programs we start
-    from having one started for them by dbus-launch that would outlive us)."""
+    """Xvfb or a dbus-daemon, which print their display number or bus address
+    once they serve (a bus of their own keeps the programs we start from having
+    one started for them by dbus-launch that would outlive us)."""
 
-    def __init__(self, script, args, log, valid=bool):
-        self.proc = spawn([os.path.join(ROOT, "scripts", script), *args], log=log, stdout=subprocess.PIPE)
+    def __init__(self, argv, log, valid=bool):
+        self.proc = spawn(argv, log=log, stdout=subprocess.PIPE)
         self.line = self.proc.stdout.readline().strip().decode()
         if not valid(self.line):
             self.stop()
-            raise RuntimeError(f"scripts/{script} did not start")
+            raise RuntimeError(f"{argv[0]} did not start")
 
     def stop(self):
         kill_group(self.proc)

@@ -19,6 +19,13 @@
 # that belongs in /usr) and -DSONAVEL_DPKG_BUILDFLAGS=ON (Debian's hardening).
 set -euo pipefail
 
+# The program runs on a session bus of our own (dbus-run-session ends it with
+# us): on a desktop, a Sonavel of the user's would otherwise take the file the
+# check opens, and the check's own window would talk to the user's media controls.
+if [ -z "${SONAVEL_CHECK_BUS:-}" ]; then
+    SONAVEL_CHECK_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+fi
+
 install=""
 if [ "${1:-}" = --install ]; then
     install=1
@@ -33,22 +40,13 @@ fail() {
     exit 1
 }
 
-# The program runs on a session bus of our own: on a desktop, a Sonavel of the
-# user's would otherwise take the file the check opens, and the check's own
-# window would talk to the user's media controls.
-exec {bus_out}< <(exec "$(dirname "$0")/../scripts/session-bus" 2>/dev/null)
-bus=$!
 remove_package="" unpacked=""
 cleanup() {
-    kill "$bus" 2>/dev/null || true
-    wait "$bus" 2>/dev/null || true
     [ -z "$unpacked" ] || rm -rf "$unpacked"
     [ -z "$remove_package" ] ||
         DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq -o DPkg::Lock::Timeout=300 sonavel >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
-read -r -t 20 DBUS_SESSION_BUS_ADDRESS <&"$bus_out" || fail "the session bus did not start"
-export DBUS_SESSION_BUS_ADDRESS
 
 cd "$build"
 # The build's own facts: the prefix, and what CMakeLists.txt names once.
