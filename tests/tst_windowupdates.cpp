@@ -3,8 +3,8 @@
 #include "mainwindow.h"
 #include "testsupport.h"
 
-#include <updatebutton.h>
-#include <updatecontroller.h>
+#include "updatebutton.h"
+#include "updatecontroller.h"
 
 class TestWindowUpdates : public QObject
 {

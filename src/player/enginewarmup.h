@@ -1,5 +1,4 @@
-#ifndef ENGINEWARMUP_H
-#define ENGINEWARMUP_H
+#pragma once
 
 #include <QString>
 
@@ -35,5 +34,3 @@ private:
 // once per process, from whichever thread gets here first, and before the
 // player is given a file; a user's own GST_PLUGIN_FEATURE_RANK wins.
 void preferLightDecoders();
-
-#endif // ENGINEWARMUP_H

@@ -4,8 +4,8 @@
 #include "soundqueue.h"
 #include "ui_mainwindow.h"
 
-#include <updatebutton.h>
-#include <updatecontroller.h>
+#include "updatebutton.h"
+#include "updatecontroller.h"
 
 #include <QApplication>
 #include <QByteArray>

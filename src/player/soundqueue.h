@@ -1,9 +1,6 @@
-#ifndef SOUNDQUEUE_H
-#define SOUNDQUEUE_H
+#pragma once
 
 // Keeps what our player has queued in the sound server short, so that a
 // mute or a volume change is heard at once. Call it after the first
 // QMediaPlayer is made and before a file is given to it; later calls do nothing.
 void keepSoundQueueShort();
-
-#endif // SOUNDQUEUE_H

@@ -3,8 +3,8 @@
 
 #include "testsupport.h"
 
-#include <updatebutton.h>
-#include <updatecontroller.h>
+#include "updatebutton.h"
+#include "updatecontroller.h"
 
 using namespace QtAutoUpdater;
 using Controller = UpdateController;
