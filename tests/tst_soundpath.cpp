@@ -51,6 +51,26 @@ class TestSoundPath : public QObject, WindowFixture
         QVERIFY2(expected == 0.0 ? level >= 0.0 && level < 0.001 : qAbs(level / expected - 1.0) < 0.06, qPrintable(what));
     }
 
+    // Presses play: how long until the sink hears the music, -1 for not within 1.5 s.
+    int msToSound()
+    {
+        const qint64 pressedAt = frames();
+        press("button_playPause");
+        for (qint64 at = pressedAt; waitUntilRecorded(at, 10, 1500) && at < pressedAt + framesIn(1500); at += framesIn(10))
+            if (rms(at, framesIn(10)) > 0.02)
+                return int((at - pressedAt) * 1000 / 44100);
+        return -1;
+    }
+    bool listen()
+    {
+        parec.kill();
+        parec.waitForFinished(5000);
+        recorded.clear();
+        parec.start("parec", {"--device=sonavel_test.monitor", "--format=s16le", "--rate=44100", "--channels=2", "--raw", "--latency-msec=20"});
+        return parec.waitForStarted(5000) && waitUntilRecorded(0, 300);
+    }
+    static bool server(const char *command) { return QProcess::execute(SONAVEL_SOUND_SERVER, {command, qEnvironmentVariable("SONAVEL_SOUND_DIR")}) == 0; }
+
     double source = 0.0;
 
 private slots:
@@ -66,8 +86,7 @@ private slots:
         QVERIFY(source > 0.1);
         report(QStringLiteral("source RMS (sine20.wav): %1").arg(source, 0, 'f', 4));
         connect(&parec, &QProcess::readyReadStandardOutput, this, [this] { recorded += parec.readAllStandardOutput(); });
-        parec.start("parec", {"--device=sonavel_test.monitor", "--format=s16le", "--rate=44100", "--channels=2", "--raw", "--latency-msec=20"});
-        QVERIFY(parec.waitForStarted(5000) && waitUntilRecorded(0, 300));
+        QVERIFY(listen());
     }
     void cleanupTestCase()
     {
@@ -128,16 +147,44 @@ private slots:
         }
         QVERIFY(waitUntilRecorded(frames(), 3000, 15000));
         const QString title = label("label_fileName");
-        const qint64 pressedAt = frames();
-        press("button_playPause");
-        QVERIFY(waitUntilRecorded(pressedAt, 1500));
-        int ms = -1;
-        for (qint64 at = pressedAt; ms < 0 && at + framesIn(10) <= frames(); at += framesIn(10))
-            ms = rms(at, framesIn(10)) > 0.02 ? int((at - pressedAt) * 1000 / 44100) : -1;
+        const int ms = msToSound();
         report(QStringLiteral("play after 3 s %1: first sound after %2 ms").arg(QTest::currentDataTag()).arg(ms));
         QVERIFY2(ms >= 0 && ms <= 300, qPrintable(QString::number(ms)));
         QVERIFY(title.contains(QLatin1String("Chanson d'essai")));
         QCOMPARE(label("label_fileName"), title);
+    }
+
+    // No sound server when the file is loaded, or one gone while it plays, is
+    // said at once; gone and back while paused or stopped, or back after
+    // either of those, the music is heard at the first press.
+    void soundServerGoneAndBack_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("none at start") << QString();
+        QTest::newRow("restarted while paused") << QStringLiteral("button_playPause");
+        QTest::newRow("restarted while stopped") << QStringLiteral("button_stopSong");
+        QTest::newRow("restarted while playing") << QStringLiteral("playing");
+    }
+    void soundServerGoneAndBack()
+    {
+        QFETCH(QString, before);
+        QVERIFY(!before.isEmpty() || server("down"));
+        open(audioFile("long.mp3"));
+        QTRY_VERIFY_WITH_TIMEOUT(loaded(), 10000);
+        press("button_playPause");
+        if (!before.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(player()->position() > 500, 10000);
+            if (before != "playing")
+                press(qPrintable(before));
+            QVERIFY(server("down"));
+        }
+        if (before.isEmpty() || before == "playing")
+            QTRY_VERIFY_WITH_TIMEOUT(status().startsWith("Lecture impossible : ") && !playing() && showsPlayLook()
+                                         && window->statusBar()->toolTip() == status(), 5000);
+        QVERIFY(server("up") && listen());
+        const int ms = msToSound();
+        report(QStringLiteral("sound server %1: first sound after %2 ms").arg(QTest::currentDataTag()).arg(ms));
+        QVERIFY2(ms >= 0 && ms <= 1000 && playing() && status() == "Musique en cours de lecture", qPrintable(status()));
     }
 };
 
