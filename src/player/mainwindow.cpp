@@ -136,7 +136,7 @@ MainWindow::MainWindow(QWidget *parent)
         const bool raced = playingFor.isValid() && player->position() - playedFrom - playingFor.elapsed() > 1000;
         playingFor.invalidate();
         if (raced) {
-            showFailure(tr("le fichier ne contient pas de son lisible"));
+            showFailure(tr("le fichier contient des données illisibles"));
         } else {
             statusBar()->showMessage(tr("Musique terminée"), 0);
             showPlayLook();
