@@ -120,7 +120,8 @@ MainWindow::MainWindow(QWidget *parent)
     // player stops by itself: the controls must stop claiming it plays.
     connect(player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error), this, [this](QMediaPlayer::Error error) {
         // A sound server that went away, even if it is back, leaves our stream
-        // broken; a fresh one plays. Tried once a play, once this call is over.
+        // broken; a fresh one plays. Tried once for each press of play, after
+        // the player is done reporting.
         if (error == QMediaPlayer::ResourceError && std::exchange(mayRetry, false))
             QTimer::singleShot(0, this, &MainWindow::playAgainFresh);
         else
@@ -279,8 +280,12 @@ void MainWindow::startPlaying(bool fresh)
     // load, the back end refuses at once and stays stopped, and whether it
     // reports the failure again is up to it. Keep the reason we know.
     const QString knownError = player->errorString().isEmpty() ? failure : player->errorString();
-    if (soundOutputMissing())
-        fresh = reopen();
+    // After a failure play() would load the file again itself, and find out
+    // only then that there is no sound output: load it here, and know first.
+    if (soundOutputMissing() || player->mediaStatus() == QMediaPlayer::InvalidMedia) {
+        reopen();
+        fresh = true;
+    }
     if (soundOutputMissing()) {
         showFailure(tr("aucune sortie audio, le serveur de son ne répond pas"));
         return;
@@ -301,9 +306,12 @@ void MainWindow::startPlaying(bool fresh)
 // The second try of a play that failed: a fresh stream, from where it was.
 void MainWindow::playAgainFresh()
 {
+    if (player->state() != QMediaPlayer::StoppedState) // played again meanwhile
+        return;
     if (refuseUnlessFile(player->media().request().url().toLocalFile()))
         return;
-    startPlaying(reopen());
+    reopen();
+    startPlaying(true);
 }
 
 void MainWindow::showFailure(const QString &reason)
@@ -336,8 +344,8 @@ void MainWindow::selectSong()
     fileName = QFileDialog::getOpenFileName(this, tr("Sélectionner un fichier MP3"), startDirectory,
                                             tr("Fichier audio (*.mp3 *.wav *.wave)"));
     // Either branch below hands the player a file again, which stops it: the
-    // status must not go on saying that the music plays or is paused.
-    // A refused file leaves the player as it was.
+    // status must not go on saying that the music plays or is paused. A
+    // refused file leaves the player as it was.
     const bool wasStarted = player->state() != QMediaPlayer::StoppedState;
     const bool refused = !fileName.isEmpty() && refuseUnlessFile(fileName);
 
@@ -479,16 +487,18 @@ void MainWindow::handOver(const QUrl &file)
 // Pausing and stopping after playing suspend the stream and are not affected.
 bool MainWindow::reopenIfLongPrepared()
 {
-    return preparedSince.isValid() && preparedSince.hasExpired(100) && player->state() == QMediaPlayer::StoppedState && reopen();
+    if (!preparedSince.isValid() || !preparedSince.hasExpired(100) || player->state() != QMediaPlayer::StoppedState)
+        return false;
+    reopen();
+    return true;
 }
 
 // Hands the player its file again: a fresh stream, and a fresh look for a
 // sound output. It starts at the beginning.
-bool MainWindow::reopen()
+void MainWindow::reopen()
 {
     preparedSince.invalidate();
     player->setMedia(player->media(), nullptr);
-    return true;
 }
 
 void MainWindow::showPlayLook()

@@ -70,7 +70,7 @@ private:
     void showSoundOffLook();
     void handOver(const QUrl &file);
     bool reopenIfLongPrepared();
-    bool reopen();
+    void reopen();
     void startPlaying(bool fresh);
     void playAgainFresh();
     void showFailure(const QString &reason);
