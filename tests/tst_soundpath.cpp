@@ -67,7 +67,13 @@ class TestSoundPath : public QObject, WindowFixture
         parec.start("parec", {"--device=sonavel_test.monitor", "--format=s16le", "--rate=44100", "--channels=2", "--raw", "--latency-msec=20"});
         return parec.waitForStarted(5000) && waitUntilRecorded(0, 300);
     }
-    static bool server(const char *command) { return QProcess::execute(SONAVEL_SOUND_SERVER, {command, qEnvironmentVariable("SONAVEL_SOUND_DIR")}) == 0; }
+    // The window goes on answering its player meanwhile.
+    static bool server(const char *command)
+    {
+        QProcess script;
+        script.start(SONAVEL_SOUND_SERVER, {command, qEnvironmentVariable("SONAVEL_SOUND_DIR")});
+        return QTest::qWaitFor([&] { return script.state() == QProcess::NotRunning; }, 20000) && script.exitCode() == 0;
+    }
 
     double source = 0.0;
 
