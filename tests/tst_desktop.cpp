@@ -66,7 +66,7 @@ void TestDesktop::initTestCase()
     if (!sessionBusExists())
         QSKIP("no session bus (scripts/test starts one)");
     QVERIFY(QFile::copy(audioFile("tagged.mp3"), files.filePath("un titre #1.mp3")));
-    QVERIFY(QDir(files.path()).mkdir("dossier"));
+    QVERIFY(QDir(files.path()).mkdir("dossier") && QProcess::execute("mkfifo", {files.filePath("tube.mp3")}) == 0);
     QVERIFY(QFile::copy(SONAVEL_PROGRAM, files.filePath("notes.txt")) && QFile::copy(SONAVEL_PROGRAM, files.filePath("texte.mp3")));
     makeWindow();
     service = new MprisService(window);
@@ -101,6 +101,8 @@ void TestDesktop::playerctlDrivesTheWindow_data()
                                  << "Volume : 25 %|Lancer la musique|Volume : 25 %|paused|tagged.mp3 / Paused|0.250000|1.000000";
     QTest::newRow("volume past the top") << QStringList{"volume", "1.5"} << ""
                                          << "Volume : 100 %|Lancer la musique|Volume : 100 %|paused|tagged.mp3 / Paused|1.000000|1.000000";
+    QTest::newRow("open a FIFO") << QStringList{"open", files.filePath("tube.mp3")} << "" << "Lecture impossible : tube.mp3 n'est pas un "
+                                 "fichier mais un tube, une socket ou un périphérique|" + paused.section('|', 1) + "1.000000";
     QTest::newRow("stop") << QStringList{"stop"} << "" << "Musique arrêtée" + stopped + "tagged.mp3 / Stopped|1.000000|1.000000";
     QTest::newRow("open a web address") << QStringList{"open", "http://example.org/song.mp3"} << ""
                                         << "Sonavel ne lit que des fichiers locaux : http://example.org/song.mp3" + stopped
@@ -123,7 +125,8 @@ void TestDesktop::playerctlDrivesTheWindow()
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(window->mediaPlayer()->position() - 1000) < 50, 5000);
 }
 
-// A file from the command line (main() hands it to openFile()), and dropped.
+// A file from the command line (main() hands it to openFile()) and dropped; a
+// FIFO that nobody writes, which must not hold the window up, chosen and handed over too.
 void TestDesktop::outsideFiles_data()
 {
     QTest::addColumn<QString>("argument");
@@ -136,6 +139,7 @@ void TestDesktop::outsideFiles_data()
     QTest::newRow("web address") << "http://example.org/song.mp3" << false << "Sonavel ne lit que des fichiers locaux : ";
     QTest::newRow("not audio") << files.filePath("notes.txt") << false << "Lecture impossible : ";
     QTest::newRow("not audio, named .mp3") << files.filePath("texte.mp3") << true << "Lecture impossible : ";
+    QTest::newRow("FIFO") << files.filePath("tube.mp3") << false << "Lecture impossible : tube.mp3";
 }
 
 void TestDesktop::outsideFiles()
@@ -144,23 +148,28 @@ void TestDesktop::outsideFiles()
     QFETCH(bool, droppable);
     QFETCH(QString, status);
     const QUrl url = argument.startsWith("http") ? QUrl(argument) : QUrl::fromLocalFile(argument);
-    // A refused address leaves the loaded file as it was.
-    const QString loaded = url.isLocalFile() ? url.fileName() : shown().section('|', -1);
+    // A refused address or FIFO leaves the loaded file as it was.
+    const bool fifo = QTest::currentDataTag() == QLatin1String("FIFO"), refused = fifo || !url.isLocalFile();
+    const QString loaded = refused ? shown().section('|', -1) : url.fileName();
 
     QMimeData data;
     data.setUrls({url});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window, &enter);
     QCOMPARE(enter.isAccepted(), droppable);
-    for (const bool drop : {true, false}) {
-        if (drop && !droppable)
-            continue;
+    for (int way = droppable ? 0 : 1; way < (fifo ? 4 : 2); ++way) {
         window->stopPlayback();
         QDropEvent dropped(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        if (drop)
+        QProcess second;
+        if (way == 0)
             QApplication::sendEvent(window, &dropped);
+        else if (way == 1)
+            QCOMPARE(window->openFile(argument), !refused);
+        else if (way == 2)
+            open(argument);
         else
-            QCOMPARE(window->openFile(argument), url.isLocalFile());
+            second.start(SONAVEL_PROGRAM, {argument});
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(shown().startsWith(status), 10000);
         QCOMPARE(shown().section('|', -1), loaded);
     }

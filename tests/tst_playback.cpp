@@ -148,6 +148,38 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(player()->position() > 200, 10000);
     }
 
+    // An MP3 turning to noise (so from the start, or overwritten while it
+    // plays) and a WAV whose header promises 4 GiB of a sparse file: said
+    // unplayable at every play, and nothing left working on them.
+    void damagedFilesAreNotSongs_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray mp3 = readAll(audioFile("long.mp3")), noisy = mp3;
+        QRandomGenerator(20261208).fillRange(reinterpret_cast<quint32 *>(noisy.data() + 2048), (mp3.size() - 2048) / 4);
+        QTest::newRow("mp3 turning to noise") << noisy;
+        QTest::newRow("mp3 overwritten while it plays") << mp3;
+        QTest::newRow("wav of 4 GiB") << QByteArray::fromHex("52494646f0ffffff57415645666d7420100000000100020044ac000010b1020004001000");
+    }
+    void damagedFilesAreNotSongs()
+    {
+        QFETCH(QByteArray, bytes);
+        const bool wav = bytes.startsWith("RIFF"), overwrite = QByteArray(QTest::currentDataTag()).contains("overwritten");
+        QFile file(dir.filePath(wav ? "grand.wav" : "abime.mp3"));
+        QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Truncate) && file.write(bytes) && file.resize(wav ? qint64(4) << 30 : bytes.size()));
+        open(file.fileName());
+        for (int round = 0; round < 2; ++round) {
+            press("button_playPause");
+            if (overwrite && !round) {
+                QTRY_VERIFY_WITH_TIMEOUT(player()->position() > 300, 10000);
+                QVERIFY(file.seek(0) && file.write(QByteArray(bytes.size(), 'x')) && file.flush());
+            }
+            QTRY_VERIFY2_WITH_TIMEOUT(status().startsWith(cannotPlay) && !playing() && showsPlayLook(), qPrintable(status()), 10000);
+            const std::clock_t cpu = std::clock();
+            QTest::qWait(1000);
+            QVERIFY2(std::clock() - cpu < CLOCKS_PER_SEC / 4, "the engine still works on the file");
+        }
+    }
+
     // The player gets the chosen file's own URL and the labels its tags, as
     // plain text; however long they are, the window fits a small screen.
     void namesAndTags_data()

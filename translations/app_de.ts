@@ -163,5 +163,21 @@
         <source>Musique terminée</source>
         <translation>Musik beendet</translation>
     </message>
+    <message>
+        <source>le fichier contient des données illisibles</source>
+        <translation>die Datei enthält unlesbare Daten</translation>
+    </message>
+    <message>
+        <source>le fichier ne s&apos;est pas ouvert en %1 secondes ; il est sans doute abîmé</source>
+        <translation>die Datei ließ sich nicht in %1 Sekunden öffnen; sie ist wohl beschädigt</translation>
+    </message>
+    <message>
+        <source>aucune sortie audio, le serveur de son ne répond pas</source>
+        <translation>keine Audioausgabe, der Soundserver antwortet nicht</translation>
+    </message>
+    <message>
+        <source>%1 n&apos;est pas un fichier mais un tube, une socket ou un périphérique</source>
+        <translation>%1 ist keine Datei, sondern eine Pipe, ein Socket oder ein Gerät</translation>
+    </message>
 </context>
 </TS>

@@ -163,5 +163,21 @@
         <source>Musique terminée</source>
         <translation>Music finished</translation>
     </message>
+    <message>
+        <source>le fichier contient des données illisibles</source>
+        <translation>the file holds unreadable data</translation>
+    </message>
+    <message>
+        <source>le fichier ne s&apos;est pas ouvert en %1 secondes ; il est sans doute abîmé</source>
+        <translation>the file did not open within %1 seconds; it is probably damaged</translation>
+    </message>
+    <message>
+        <source>aucune sortie audio, le serveur de son ne répond pas</source>
+        <translation>no audio output, the sound server does not answer</translation>
+    </message>
+    <message>
+        <source>%1 n&apos;est pas un fichier mais un tube, une socket ou un périphérique</source>
+        <translation>%1 is not a file but a pipe, a socket or a device</translation>
+    </message>
 </context>
 </TS>

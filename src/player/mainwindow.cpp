@@ -22,10 +22,12 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QSlider>
+#include <QTimer>
 #include <QUrl>
 
 #include <functional>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -82,8 +84,12 @@ MainWindow::MainWindow(QWidget *parent)
     , version(SONAVEL_VERSION_NUMBER)
     , updateController(nullptr)
     , updateButton(new QtAutoUpdater::UpdateButton(this, nullptr))
+    , loadWatch(new QTimer(this))
 {
     ui->setupUi(this);
+    // A reason from the engine can be longer than the window is wide: the
+    // status bar's tool tip shows the whole message.
+    connect(statusBar(), &QStatusBar::messageChanged, statusBar(), &QWidget::setToolTip);
     // The update button only carries the controller; the menu entry is the
     // user's way to check for updates.
     updateButton->setVisible(false);
@@ -114,17 +120,45 @@ MainWindow::MainWindow(QWidget *parent)
 
     // A file that cannot be opened or decoded only shows up here, and the
     // player stops by itself: the controls must stop claiming it plays.
-    connect(player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error), this, [this] {
-        statusBar()->showMessage(tr("Lecture impossible : ") + player->errorString(), 0);
-        showPlayLook();
+    connect(player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error), this, [this](QMediaPlayer::Error error) {
+        // A sound server that went away, even if it is back, leaves our stream
+        // broken; a fresh one plays. Tried once for each press of play, after
+        // the player is done reporting.
+        if (error == QMediaPlayer::ResourceError && std::exchange(mayRetry, false))
+            QTimer::singleShot(0, this, &MainWindow::playAgainFresh);
+        else
+            showFailure(player->errorString());
     });
     // At the end of a track the player stops by itself too; its next play()
-    // starts again from the beginning.
+    // starts again from the beginning. Played to its end, the position has
+    // moved no faster than time; a file that turns to noise races to its end
+    // without a sound.
     connect(player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-        if (status == QMediaPlayer::EndOfMedia) {
+        if (status != QMediaPlayer::EndOfMedia)
+            return;
+        const bool raced = playingFor.isValid() && player->position() - playedFrom - playingFor.elapsed() > 1000;
+        playingFor.invalidate();
+        if (raced) {
+            showFailure(tr("le fichier contient des données illisibles"));
+        } else {
             statusBar()->showMessage(tr("Musique terminée"), 0);
             showPlayLook();
         }
+    });
+    // A local file loads in a fraction of a second. One whose header promises
+    // far more than it holds keeps the engine reading it at full speed for
+    // minutes: it is given up, and loaded again at the next play.
+    loadWatch->setSingleShot(true);
+    loadWatch->setInterval(5000);
+    connect(player, &QMediaPlayer::mediaStatusChanged, loadWatch, [this](QMediaPlayer::MediaStatus status) {
+        if (status == QMediaPlayer::LoadingMedia)
+            loadWatch->start();
+        else
+            loadWatch->stop();
+    });
+    connect(loadWatch, &QTimer::timeout, this, [this] {
+        player->setMedia(QMediaContent(), nullptr);
+        showFailure(tr("le fichier ne s'est pas ouvert en %1 secondes ; il est sans doute abîmé").arg(loadWatch->interval() / 1000));
     });
     // How long a newly loaded file has sat ready without playing: see
     // reopenIfLongPrepared(). A stop after playing also ends in LoadedMedia,
@@ -167,6 +201,8 @@ bool MainWindow::openFile(const QString &pathOrUri)
         statusBar()->showMessage(tr("Sonavel ne lit que des fichiers locaux : ") + pathOrUri, 0);
         return false;
     }
+    if (refuseUnlessFile(path))
+        return false;
     loadChosenFile(path);
     watchForMetaData();
     // A missing or unplayable file ends here, with the reason in the status bar.
@@ -218,24 +254,87 @@ void MainWindow::playSong()
 {
     if (player->state() == QMediaPlayer::PlayingState) {
         player->pause();
+        mayRetry = false;
+        playingFor.invalidate();
         statusBar()->showMessage(tr("Musique en pause"), 0);
         showPlayLook();
     } else {
-        // play() clears the player's error; on a file that already failed to
-        // load, the back end refuses at once and stays stopped, and whether it
-        // reports the failure again is up to it. Keep the reason we know.
-        const QString knownError = player->errorString();
-        reopenIfLongPrepared();
-        player->play();
-        if (player->state() == QMediaPlayer::PlayingState) {
-            statusBar()->showMessage(tr("Musique en cours de lecture"), 0);
-            showPauseLook();
-        } else {
-            const QString reason = player->errorString().isEmpty() ? knownError : player->errorString();
-            statusBar()->showMessage(tr("Lecture impossible : ") + reason, 0);
-            showPlayLook();
-        }
+        // A file given up while loading is loaded again for another try.
+        if (player->media().isNull() && !previousFileName.isEmpty())
+            handOver(QUrl::fromLocalFile(previousFileName));
+        // From a stop or a failure the engine opens the file again: it may
+        // have been replaced since it was chosen.
+        if (player->state() == QMediaPlayer::StoppedState && refuseUnlessFile(player->media().request().url().toLocalFile()))
+            return;
+        mayRetry = true;
+        resumeAt = player->mediaStatus() == QMediaPlayer::EndOfMedia ? 0 : player->position();
+        startPlaying(reopenIfLongPrepared());
     }
+}
+
+// Plays from `resumeAt`, with a fresh stream when the last one found no sound
+// output, and says what came of it. A file just handed over again (`fresh`)
+// is sought once it plays: sought before, it would wait for the player's next
+// position report, up to a second, before it sounds.
+void MainWindow::startPlaying(bool fresh)
+{
+    // play() clears the player's error; on a file that already failed to
+    // load, the back end refuses at once and stays stopped, and whether it
+    // reports the failure again is up to it. Keep the reason we know.
+    const QString knownError = player->errorString().isEmpty() ? failure : player->errorString();
+    // After a failure play() would load the file again itself, and find out
+    // only then that there is no sound output: load it here, and know first.
+    if (soundOutputMissing() || player->mediaStatus() == QMediaPlayer::InvalidMedia) {
+        reopen();
+        fresh = true;
+    }
+    if (soundOutputMissing()) {
+        showFailure(tr("aucune sortie audio, le serveur de son ne répond pas"));
+        return;
+    }
+    player->play();
+    if (fresh && resumeAt > 0)
+        player->setPosition(resumeAt);
+    if (player->state() == QMediaPlayer::PlayingState) {
+        playedFrom = resumeAt;
+        playingFor.start();
+        statusBar()->showMessage(tr("Musique en cours de lecture"), 0);
+        showPauseLook();
+    } else {
+        showFailure(player->errorString().isEmpty() ? knownError : player->errorString());
+    }
+}
+
+// The second try of a play that failed: a fresh stream, from where it was.
+void MainWindow::playAgainFresh()
+{
+    if (player->state() != QMediaPlayer::StoppedState) // played again meanwhile
+        return;
+    if (refuseUnlessFile(player->media().request().url().toLocalFile()))
+        return;
+    reopen();
+    startPlaying(true);
+}
+
+void MainWindow::showFailure(const QString &reason)
+{
+    failure = reason;
+    playingFor.invalidate();
+    statusBar()->showMessage(tr("Lecture impossible : ") + reason, 0);
+    showPlayLook();
+}
+
+// Opening a FIFO waits for a writer and a device may never end, and the
+// engine opens the file on our thread: only regular files reach it. A
+// missing file or a folder it reports at once. This opens nothing.
+bool MainWindow::refuseUnlessFile(const QString &path)
+{
+    const QFileInfo file(path);
+    if (path.isEmpty() || !file.exists() || file.isFile() || file.isDir())
+        return false;
+    // What plays, if anything, goes on: only the status says no.
+    statusBar()->showMessage(tr("Lecture impossible : ") + tr("%1 n'est pas un fichier mais un tube, une socket ou un périphérique").arg(file.fileName()), 0);
+    return true;
 }
 
 void MainWindow::selectSong()
@@ -247,17 +346,19 @@ void MainWindow::selectSong()
     fileName = QFileDialog::getOpenFileName(this, tr("Sélectionner un fichier MP3"), startDirectory,
                                             tr("Fichier audio (*.mp3 *.wav *.wave)"));
     // Either branch below hands the player a file again, which stops it: the
-    // status must not go on saying that the music plays or is paused.
+    // status must not go on saying that the music plays or is paused. A
+    // refused file leaves the player as it was.
     const bool wasStarted = player->state() != QMediaPlayer::StoppedState;
+    const bool refused = !fileName.isEmpty() && refuseUnlessFile(fileName);
 
     if (fileName.isEmpty()) {
         handOver(QUrl::fromLocalFile(previousFileName));
         qDebug() << "fileName == 0 Fichier précedent : " << previousFileName << Qt::endl;
         showPlayLook();
-    } else {
+    } else if (!refused) {
         loadChosenFile(fileName);
     }
-    if (wasStarted)
+    if (wasStarted && !refused)
         statusBar()->showMessage(tr("Musique arrêtée"), 0);
 
     watchForMetaData();
@@ -266,6 +367,8 @@ void MainWindow::selectSong()
 void MainWindow::stopSong()
 {
     player->stop();
+    mayRetry = false;
+    playingFor.invalidate();
     statusBar()->showMessage(tr("Musique arrêtée"), 0);
     showPlayLook();
 }
@@ -322,6 +425,8 @@ void MainWindow::durationChanged(qint64 position)
 void MainWindow::positionChanged(qint64 position)
 {
     ui->slider_MusicProgress->setValue(toSliderValue(position));
+    if (position > 0 && player->state() == QMediaPlayer::PlayingState)
+        resumeAt = position;
 }
 
 void MainWindow::aboutUs()
@@ -346,6 +451,9 @@ void MainWindow::loadMetaData()
 void MainWindow::on_slider_MusicProgress_sliderMoved(int position)
 {
     player->setPosition(position);
+    resumeAt = playedFrom = position;
+    if (playingFor.isValid())
+        playingFor.start();
 }
 
 void MainWindow::initialiserUpdater()
@@ -368,6 +476,9 @@ void MainWindow::verifierMiseAJour()
 void MainWindow::handOver(const QUrl &file)
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    mayRetry = false;
+    playingFor.invalidate();
+    failure.clear();
     player->setMedia(QMediaContent(file), nullptr);
 }
 
@@ -376,15 +487,20 @@ void MainWindow::handOver(const QUrl &file)
 // play would start with as much silence as the wait. Handing the player the
 // same file again just before it opens a fresh stream, which plays at once.
 // Pausing and stopping after playing suspend the stream and are not affected.
-void MainWindow::reopenIfLongPrepared()
+bool MainWindow::reopenIfLongPrepared()
 {
     if (!preparedSince.isValid() || !preparedSince.hasExpired(100) || player->state() != QMediaPlayer::StoppedState)
-        return;
+        return false;
+    reopen();
+    return true;
+}
+
+// Hands the player its file again: a fresh stream, and a fresh look for a
+// sound output. It starts at the beginning.
+void MainWindow::reopen()
+{
     preparedSince.invalidate();
-    const qint64 position = player->position();
     player->setMedia(player->media(), nullptr);
-    if (position > 0)
-        player->setPosition(position);
 }
 
 void MainWindow::showPlayLook()

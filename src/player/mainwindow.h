@@ -7,6 +7,7 @@
 QT_BEGIN_NAMESPACE
 class QEvent;
 class QMediaPlayer;
+class QTimer;
 class QUrl;
 namespace Ui {
 class MainWindow;
@@ -68,7 +69,12 @@ private:
     void showSoundOnLook();
     void showSoundOffLook();
     void handOver(const QUrl &file);
-    void reopenIfLongPrepared();
+    bool reopenIfLongPrepared();
+    void reopen();
+    void startPlaying(bool fresh);
+    void playAgainFresh();
+    void showFailure(const QString &reason);
+    bool refuseUnlessFile(const QString &path);
     void loadChosenFile(const QString &path);
     void watchForMetaData();
     void nameSliders();
@@ -89,4 +95,16 @@ private:
     // Running from the moment a newly loaded file is ready until it first
     // plays: see reopenIfLongPrepared().
     QElapsedTimer preparedSince;
+    // The reason of the last failure shown, for a play that fails again.
+    QString failure;
+    // A play that fails for want of the sound server is tried once more with
+    // a fresh stream, from where it was (resumeAt).
+    bool mayRetry = false;
+    qint64 resumeAt = 0;
+    // Where playing last started and for how long it has played since: a
+    // file whose position races to its end faster than that is no sound.
+    qint64 playedFrom = 0;
+    QElapsedTimer playingFor;
+    // A file that keeps the engine loading for seconds is given up.
+    QTimer *loadWatch;
 };

@@ -2,7 +2,12 @@
 
 #include <gst/gst.h>
 
+#include <atomic>
+#include <cstring>
+
 namespace {
+
+std::atomic<bool> outputMissing{false};
 
 // Qt changes the volume and mutes in its own element, before the audio sink:
 // what the sink has already queued in the sound server still plays at the
@@ -21,6 +26,12 @@ gboolean shortenSinkQueue(GSignalInvocationHint *, guint count, const GValue *va
     if (count < 2)
         return TRUE;
     auto *element = GST_ELEMENT(g_value_get_object(&values[1]));
+    // The automatic sink tries the sound server and the other outputs it
+    // knows; when none answers it plays into a fake sink, in silence.
+    GstElementFactory *bin = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&values[0])));
+    GstElementFactory *kid = element ? gst_element_get_factory(element) : nullptr;
+    if (bin && kid && std::strcmp(GST_OBJECT_NAME(bin), "autoaudiosink") == 0)
+        outputMissing = std::strcmp(GST_OBJECT_NAME(kid), "fakesink") == 0;
     if (element && GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK)) {
         GObjectClass *type = G_OBJECT_GET_CLASS(element);
         if (g_object_class_find_property(type, "buffer-time") && g_object_class_find_property(type, "latency-time"))
@@ -43,4 +54,9 @@ void keepSoundQueueShort()
     gpointer binClass = g_type_class_ref(GST_TYPE_BIN);
     g_signal_add_emission_hook(g_signal_lookup("element-added", GST_TYPE_BIN), 0, shortenSinkQueue, nullptr, nullptr);
     g_type_class_unref(binClass);
+}
+
+bool soundOutputMissing()
+{
+    return outputMissing;
 }
