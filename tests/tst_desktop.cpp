@@ -123,19 +123,24 @@ void TestDesktop::playerctlDrivesTheWindow()
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(window->mediaPlayer()->position() - 1000) < 50, 5000);
 }
 
-// A file from the command line (main() hands it to openFile()), and dropped.
+// A file dropped, from the command line (main() hands it to openFile()) and
+// from playerctl open; a song that plays shows its tags, any other leaves
+// them as they were.
 void TestDesktop::outsideFiles_data()
 {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<bool>("droppable");
     QTest::addColumn<QString>("status");
-    QTest::newRow("spaces and #") << files.filePath("un titre #1.mp3") << true << "Musique en cours de lecture";
-    QTest::newRow("wav") << audioFile("tone.wav") << true << "Musique en cours de lecture";
-    QTest::newRow("missing") << files.filePath("absent.mp3") << false << "Lecture impossible : ";
-    QTest::newRow("directory") << files.filePath("dossier") << false << "Lecture impossible : ";
-    QTest::newRow("web address") << "http://example.org/song.mp3" << false << "Sonavel ne lit que des fichiers locaux : ";
-    QTest::newRow("not audio") << files.filePath("notes.txt") << false << "Lecture impossible : ";
-    QTest::newRow("not audio, named .mp3") << files.filePath("texte.mp3") << true << "Lecture impossible : ";
+    QTest::addColumn<QString>("labels");
+    const QString kept = "?|?|?";
+    QTest::newRow("spaces and #") << files.filePath("un titre #1.mp3") << true << "Musique en cours de lecture"
+                                  << "Titre: Chanson d'essai|Album: Album d'essai|Artiste: Groupe d'essai";
+    QTest::newRow("wav") << audioFile("tone.wav") << true << "Musique en cours de lecture" << "Titre: |Album: |Artiste: ";
+    QTest::newRow("missing") << files.filePath("absent.mp3") << false << "Lecture impossible : " << kept;
+    QTest::newRow("directory") << files.filePath("dossier") << false << "Lecture impossible : " << kept;
+    QTest::newRow("web address") << "http://example.org/song.mp3" << false << "Sonavel ne lit que des fichiers locaux : " << kept;
+    QTest::newRow("not audio") << files.filePath("notes.txt") << false << "Lecture impossible : " << kept;
+    QTest::newRow("not audio, named .mp3") << files.filePath("texte.mp3") << true << "Lecture impossible : " << kept;
 }
 
 void TestDesktop::outsideFiles()
@@ -143,6 +148,7 @@ void TestDesktop::outsideFiles()
     QFETCH(QString, argument);
     QFETCH(bool, droppable);
     QFETCH(QString, status);
+    QFETCH(QString, labels);
     const QUrl url = argument.startsWith("http") ? QUrl(argument) : QUrl::fromLocalFile(argument);
     // A refused address leaves the loaded file as it was.
     const QString loaded = url.isLocalFile() ? url.fileName() : shown().section('|', -1);
@@ -152,17 +158,22 @@ void TestDesktop::outsideFiles()
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window, &enter);
     QCOMPARE(enter.isAccepted(), droppable);
-    for (const bool drop : {true, false}) {
-        if (drop && !droppable)
+    for (const QString &way : QStringList{"drop", "command line", "playerctl"}) {
+        if (way == "drop" && !droppable)
             continue;
         window->stopPlayback();
+        for (const char *shown : {"label_fileName", "label_albumTitle", "label_albumArtist"})
+            child<QLabel>(window, shown)->setText("?");
         QDropEvent dropped(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        if (drop)
+        if (way == "drop")
             QApplication::sendEvent(window, &dropped);
-        else
+        else if (way == "command line")
             QCOMPARE(window->openFile(argument), url.isLocalFile());
-        QTRY_VERIFY_WITH_TIMEOUT(shown().startsWith(status), 10000);
+        else
+            QCOMPARE(playerctl({"-p", "sonavel", "open", argument}), QString());
+        QTRY_VERIFY2_WITH_TIMEOUT(shown().startsWith(status), qPrintable(way), 10000);
         QCOMPARE(shown().section('|', -1), loaded);
+        QTRY_COMPARE_WITH_TIMEOUT(this->labels(), labels, 10000);
     }
 }
 
@@ -178,6 +189,7 @@ void TestDesktop::secondStartHandsItsFileOver()
     const qint64 took = clock.elapsed();
     QCOMPARE(second.exitStatus() + second.exitCode(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(shown(), QString("Musique en cours de lecture|Mettre en pause|Volume : 100 %|playing|un titre #1.mp3"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(labels(), QString("Titre: Chanson d'essai|Album: Album d'essai|Artiste: Groupe d'essai"), 10000);
     qInfo("the second start handed its file over and exited after %lld ms", took);
     // Far from D-Bus's own 25 s: the second start never waits on a window for long.
     QVERIFY(took < 5000);

@@ -131,6 +131,28 @@ private slots:
         action("actionA_propos_du_logiciel")->trigger();
         QVERIFY2(seen.endsWith(QStringLiteral("<br>Version " SONAVEL_VERSION)), qPrintable(seen));
     }
+
+    // The dialog opens in a folder that exists, with no file name typed in:
+    // the music folder, else home. Last: it moves home and the working directory.
+    void openDialogStartsInAFolderThatExists()
+    {
+        QTemporaryDir home;
+        for (const char *variable : {"HOME", "XDG_CONFIG_HOME"})
+            qputenv(variable, home.path().toUtf8());
+        qputenv("USERNAME", "moi");
+        QDir::setCurrent(home.path());
+        // First a decoy: no Windows folder, only one named like it under the working directory.
+        for (const char *made : {"C:/Users/moi/Music", "Music"}) {
+            QString seen;
+            whenModal<QFileDialog>([&](QFileDialog *dialog) {
+                seen = dialog->directory().absolutePath() + '|' + child<QLineEdit>(dialog, "fileNameEdit")->text();
+                dialog->reject();
+            });
+            QVERIFY(QDir(home.path()).mkpath(made));
+            action("actionOuvrir")->trigger();
+            QCOMPARE(seen, QDir::cleanPath(home.filePath(qstrcmp(made, "Music") ? "" : made)) + '|');
+        }
+    }
 };
 
 QTEST_MAIN(TestMainWindow)

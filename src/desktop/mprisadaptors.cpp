@@ -4,6 +4,7 @@
 
 #include <QDBusMessage>
 #include <QDateTime>
+#include <QImage>
 #include <QMediaMetaData>
 #include <QMediaPlayer>
 #include <QSlider>
@@ -100,12 +101,19 @@ QVariantMap MprisPlayerAdaptor::metadata() const
     const QString title = player->metaData(QMediaMetaData::Title).toString();
     const QString album = player->metaData(QMediaMetaData::AlbumTitle).toString();
     const QString albumArtist = player->metaData(QMediaMetaData::AlbumArtist).toString();
+    // The engine names the track's own artist a contributing one.
+    const QString artist = player->metaData(QMediaMetaData::ContributingArtist).toString();
+    const QString artUrl = cover.url(player->metaData(QMediaMetaData::CoverArtImage).value<QImage>());
     if (!title.isEmpty())
         map.insert(QStringLiteral("xesam:title"), title);
     if (!album.isEmpty())
         map.insert(QStringLiteral("xesam:album"), album);
     if (!albumArtist.isEmpty())
         map.insert(QStringLiteral("xesam:albumArtist"), QStringList{albumArtist});
+    if (!artist.isEmpty())
+        map.insert(QStringLiteral("xesam:artist"), QStringList{artist});
+    if (!artUrl.isEmpty())
+        map.insert(QStringLiteral("mpris:artUrl"), artUrl);
     return map;
 }
 

@@ -73,6 +73,7 @@ private:
     void watchForMetaData();
     void nameSliders();
     bool windowEvent(QEvent *event);
+    void seekByUser(int position);
 
     Ui::MainWindow *ui;
     QMediaPlayer *player;
@@ -86,6 +87,12 @@ private:
     // Set once the metadata handler is connected, so that one loaded file
     // fills the labels once however often the dialog was opened.
     bool metaDataHandlerConnected = false;
+    // Set by each load, cleared once its tags are shown: the labels are
+    // filled once per file, whether it is played at once or not.
+    bool labelsDue = false;
+    // Set while the window itself moves a slider for the player's sake.
+    bool followingPlayer = false;
+    bool muting = false;
     // Running from the moment a newly loaded file is ready until it first
     // plays: see reopenIfLongPrepared().
     QElapsedTimer preparedSince;
