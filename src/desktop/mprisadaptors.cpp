@@ -66,9 +66,8 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(QObject *root, MainWindow *window, const 
     connect(player, &QMediaPlayer::durationChanged, this, &MprisPlayerAdaptor::announceChanges);
     connect(player, &QMediaPlayer::volumeChanged, this, &MprisPlayerAdaptor::announceChanges);
     connect(player, &QMediaPlayer::seekableChanged, this, &MprisPlayerAdaptor::announceChanges);
-    // A drag of the progress slider seeks at every step.
-    auto *progress = window->findChild<QSlider *>(QStringLiteral("slider_MusicProgress"));
-    connect(progress, &QSlider::sliderMoved, this, [this](int milliseconds) { emit Seeked(qlonglong(milliseconds) * 1000); });
+    // A drag of the progress slider seeks at every step; keys, a screen reader's steps too.
+    connect(window, &MainWindow::seekedByUser, this, [this](qint64 milliseconds) { emit Seeked(qlonglong(milliseconds) * 1000); });
     for (const char *name : {"PlaybackStatus", "Metadata", "Volume", "CanPlay", "CanPause", "CanSeek"})
         announced.insert(QLatin1String(name), comparable(QLatin1String(name), property(name)));
 }

@@ -121,6 +121,7 @@ MainWindow::MainWindow(QWidget *parent)
     // millisecond (Page Up and Down: see durationChanged()).
     ui->slider_MusicProgress->setSingleStep(5000);
     connect(ui->slider_MusicProgress, &QSlider::valueChanged, this, &MainWindow::seekByUser);
+    connect(ui->slider_MusicProgress, &QSlider::sliderMoved, this, &MainWindow::seekedByUser);
 
     connect(ui->actionA_propos_de_Qt, &QAction::triggered, qApp, &QApplication::aboutQt);
     connect(player, &QMediaPlayer::positionChanged, this, &MainWindow::positionChanged);
@@ -495,8 +496,10 @@ void MainWindow::nameSliders()
 // the player must never seek back.
 void MainWindow::seekByUser(int position)
 {
-    if (!followingPlayer && !ui->slider_MusicProgress->isSliderDown())
+    if (!followingPlayer && !ui->slider_MusicProgress->isSliderDown()) {
         on_slider_MusicProgress_sliderMoved(position);
+        emit seekedByUser(position);
+    }
 }
 
 bool MainWindow::windowEvent(QEvent *event)

@@ -46,6 +46,11 @@ public:
     bool hasMedia() const;
     const QMediaPlayer *mediaPlayer() const { return player; }
 
+signals:
+    // The user moved the playback position with the progress slider: a drag,
+    // keys, the wheel, a screen reader.
+    void seekedByUser(qint64 position);
+
 private slots:
     void playSong();
     void selectSong();
