@@ -100,8 +100,8 @@ echo "Exec=$exec_line Path=$path"
 # Starts the installed program as the desktop would, under a locale, and
 # stops it after five seconds. With $song set, it is the file the desktop
 # opens: Exec='s %f becomes its path, and the program must have opened it. It passes when it was still running then, so
-# that timeout reports 124 (the SIGTERM it sends ends the program, which has
-# no handler for it, as the end of a session would), with nothing fatal on
+# that timeout reports 124 (the SIGTERM it sends ends the program, which quits
+# on it as at the end of a session), with nothing fatal on
 # stderr, and when it had mapped the catalogues named from translations/
 # under Path=: that is where start-up looks for them.
 run_installed() {

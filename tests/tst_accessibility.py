@@ -11,10 +11,9 @@ if not os.environ.get('DBUS_SESSION_BUS_ADDRESS'):
     sys.exit(77)  # skipped: nothing of ours may start a bus
 def wait(what, done=lambda: False, timeout=10):  # what=None: only lets events in for `timeout`
     end = time.monotonic() + timeout
-    while not done():
-        if time.monotonic() > end:
-            return what and sys.exit(f'FAIL: {what}')
+    while not done() and time.monotonic() < end:
         GLib.MainContext.default().iteration(False) or time.sleep(0.02)
+    assert what is None or done(), what
 run = lambda *command: subprocess.run(command, capture_output=True, text=True).stdout.strip()
 mpris = lambda *command: run('playerctl', '-p', 'sonavel', *command)
 cover = lambda: unquote(mpris('metadata', 'mpris:artUrl').replace('file://', ''))
@@ -32,10 +31,10 @@ try:
     wait('the accessibility bus', lambda: call('org.freedesktop.DBus', '/org/freedesktop/DBus', 'org.freedesktop.DBus',
                                                'NameHasOwner', GLib.Variant('(s)', ('org.a11y.Bus',)))[0])
     started.append(subprocess.Popen([program, audio + '/cover.mp3']))
-    app = lambda: next((a for a in pyatspi.Registry.getDesktop(0) if a and a.name == 'sonavel'), None)
-    names = lambda: {n.name for n in shown(app())} if app() else set()
+    everything = lambda: [n for a in pyatspi.Registry.getDesktop(0) if a and a.name == 'sonavel' for n in shown(a)]
+    names = lambda: {n.name for n in everything()}
     wait('the track labels', lambda: {'Titre: Chanson illustrée', "Album: Album d'essai", "Artiste: Groupe d'essai"} <= names(), 30)
-    nodes = {(n.getRoleName(), n.name): n for n in shown(app())}
+    nodes = {(n.getRoleName(), n.name): n for n in everything()}
     assert all(name for role, name in nodes if role in ('push button', 'slider')), 'a control without a name'
     play, mute, progress = nodes['push button', 'Mettre en pause'], nodes['push button', 'Couper le son'], nodes['slider', 'Progression de la musique']
     assert len(set(run('identify', '-format', '%#\n', art := cover(), audio + '/cover.png').split())) == 1, art

@@ -194,8 +194,7 @@ private slots:
         QSignalSpy seeked(window, &MainWindow::seekedByUser); // what the bus hears of a seek
         QTest::keyClick(slider, Qt::Key_Left);
         QTRY_VERIFY_WITH_TIMEOUT(seeked.size() == 1 && qAbs(player()->position() - seeked[0][0].toInt()) < 300, 5000);
-        // A late report from the player, or a new range that cuts the handle
-        // back, moves the handle and never the player.
+        // The player's own reports, late or cutting the range short, never seek.
         QMetaObject::invokeMethod(window, "positionChanged", Q_ARG(qint64, 100000));
         QMetaObject::invokeMethod(window, "durationChanged", Q_ARG(qint64, 500));
         QTest::qWait(500); // what a seek would take
