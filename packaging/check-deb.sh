@@ -126,7 +126,7 @@ echo "its dependencies resolve"
 # five seconds. With $song set, it is the file the desktop opens: Exec='s %f
 # becomes its path, and the program must have opened it. It passes when it was
 # still running then, so that timeout reports 124 (the SIGTERM it sends ends
-# the program, which has no handler for it, as the end of a session would),
+# the program, which quits on it as at the end of a session),
 # with nothing fatal on stderr, and when it had mapped the catalogues named
 # from translations/ under Path=: that is where start-up looks for them, so
 # under $root they must come from $root, not from a Sonavel installed here.

@@ -36,3 +36,11 @@ sox -n -r 44100 -c 2 -b 16 sine20.wav synth 20 sine 440 vol 0.5
 # Tags of 10,000 characters, which the window must not widen to show.
 long=$(printf 'x%.0s' $(seq 10000))
 lame --quiet --noreplaygain -b 128 --id3v2-only --tt "$long" --tl Album --tv "TPE2=$long" tone.wav long_tags.mp3
+
+# 100 s with a cover and a track artist beside the album artist: long enough
+# for an arrow key's 5 s and a page's tenth of the track.
+convert -size 24x16 gradient:navy-gold -depth 8 cover.png
+sox -n -r 44100 -c 1 -b 16 cover.wav synth 100 sine 440 vol 0.5
+lame --quiet --noreplaygain -b 64 --id3v2-only --ti cover.png --tt "Chanson illustrée" --tl "Album d'essai" \
+    --ta "Interprète d'essai" --tv "TPE2=Groupe d'essai" cover.wav cover.mp3
+rm cover.wav

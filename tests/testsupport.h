@@ -88,7 +88,8 @@ inline void answerFileDialog(const QString &path, QString *seen = nullptr, std::
 {
     whenModal<QFileDialog>([=](QFileDialog *dialog) {
         if (seen)
-            *seen = dialog->windowTitle() + '|' + dialog->nameFilters().join(';');
+            *seen = QStringList{dialog->windowTitle(), dialog->nameFilters().join(';'), dialog->directory().absolutePath(),
+                                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text()}.join('|');
         if (path.isEmpty())
             return dialog->reject();
         // Typed: selectFile() would depend on the directory being listed.

@@ -125,21 +125,24 @@ void TestDesktop::playerctlDrivesTheWindow()
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(window->mediaPlayer()->position() - 1000) < 50, 5000);
 }
 
-// A file from the command line (main() hands it to openFile()) and dropped; a
-// FIFO that nobody writes, which must not hold the window up, chosen and handed over too.
+// A file from the command line (main() hands it to openFile()) and dropped: its
+// tags, or the old ones kept; a FIFO that nobody writes, which must not hold the
+// window up, chosen and handed over too.
 void TestDesktop::outsideFiles_data()
 {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<bool>("droppable");
     QTest::addColumn<QString>("status");
-    QTest::newRow("spaces and #") << files.filePath("un titre #1.mp3") << true << "Musique en cours de lecture";
-    QTest::newRow("wav") << audioFile("tone.wav") << true << "Musique en cours de lecture";
-    QTest::newRow("missing") << files.filePath("absent.mp3") << false << "Lecture impossible : ";
-    QTest::newRow("directory") << files.filePath("dossier") << false << "Lecture impossible : ";
-    QTest::newRow("web address") << "http://example.org/song.mp3" << false << "Sonavel ne lit que des fichiers locaux : ";
-    QTest::newRow("not audio") << files.filePath("notes.txt") << false << "Lecture impossible : ";
-    QTest::newRow("not audio, named .mp3") << files.filePath("texte.mp3") << true << "Lecture impossible : ";
-    QTest::newRow("FIFO") << files.filePath("tube.mp3") << false << "Lecture impossible : tube.mp3";
+    QTest::addColumn<QString>("labels");
+    QTest::newRow("spaces and #") << files.filePath("un titre #1.mp3") << true << "Musique en cours de lecture"
+                                  << "Titre: Chanson d'essai|Album: Album d'essai|Artiste: Groupe d'essai";
+    QTest::newRow("wav") << audioFile("tone.wav") << true << "Musique en cours de lecture" << "Titre: |Album: |Artiste: ";
+    QTest::newRow("missing") << files.filePath("absent.mp3") << false << "Lecture impossible : " << "?|?|?";
+    QTest::newRow("directory") << files.filePath("dossier") << false << "Lecture impossible : " << "?|?|?";
+    QTest::newRow("web address") << "http://example.org/song.mp3" << false << "Sonavel ne lit que des fichiers locaux : " << "?|?|?";
+    QTest::newRow("not audio") << files.filePath("notes.txt") << false << "Lecture impossible : " << "?|?|?";
+    QTest::newRow("not audio, named .mp3") << files.filePath("texte.mp3") << true << "Lecture impossible : " << "?|?|?";
+    QTest::newRow("FIFO") << files.filePath("tube.mp3") << false << "Lecture impossible : tube.mp3" << "?|?|?";
 }
 
 void TestDesktop::outsideFiles()
@@ -147,6 +150,7 @@ void TestDesktop::outsideFiles()
     QFETCH(QString, argument);
     QFETCH(bool, droppable);
     QFETCH(QString, status);
+    QFETCH(QString, labels);
     const QUrl url = argument.startsWith("http") ? QUrl(argument) : QUrl::fromLocalFile(argument);
     // A refused address or FIFO leaves the loaded file as it was.
     const bool fifo = QTest::currentDataTag() == QLatin1String("FIFO"), refused = fifo || !url.isLocalFile();
@@ -159,6 +163,8 @@ void TestDesktop::outsideFiles()
     QCOMPARE(enter.isAccepted(), droppable);
     for (int way = droppable ? 0 : 1; way < (fifo ? 4 : 2); ++way) {
         window->stopPlayback();
+        for (const char *shown : {"label_fileName", "label_albumTitle", "label_albumArtist"})
+            child<QLabel>(window, shown)->setText("?");
         QDropEvent dropped(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QProcess second;
         if (way == 0)
@@ -172,6 +178,7 @@ void TestDesktop::outsideFiles()
         QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(shown().startsWith(status), 10000);
         QCOMPARE(shown().section('|', -1), loaded);
+        QTRY_COMPARE_WITH_TIMEOUT(this->labels(), labels, 10000);
     }
 }
 
@@ -187,6 +194,7 @@ void TestDesktop::secondStartHandsItsFileOver()
     const qint64 took = clock.elapsed();
     QCOMPARE(second.exitStatus() + second.exitCode(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(shown(), QString("Musique en cours de lecture|Mettre en pause|Volume : 100 %|playing|un titre #1.mp3"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(labels(), QString("Titre: Chanson d'essai|Album: Album d'essai|Artiste: Groupe d'essai"), 10000);
     qInfo("the second start handed its file over and exited after %lld ms", took);
     // Far from D-Bus's own 25 s: the second start never waits on a window for long.
     QVERIFY(took < 5000);

@@ -29,7 +29,18 @@ class TestMainWindow : public QObject, WindowFixture
                            window->isVisible() ? "" : "closed"}.join('|');
     }
 
+    // Home and working directory: a music folder, and one named like a Windows user's that is none
+    QTemporaryDir home;
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(QDir(home.path()).mkpath("Music") && QDir(home.path()).mkpath("C:/Users/moi/Music"));
+        for (const char *variable : {"HOME", "XDG_CONFIG_HOME"})
+            qputenv(variable, home.path().toUtf8());
+        qputenv("USERNAME", "moi");
+        QDir::setCurrent(home.path());
+    }
     void init() { makeWindow(); }
     void cleanup()
     {
@@ -46,8 +57,8 @@ private slots:
         QTest::newRow("stop") << "actionStop" << "button_stopSong" << "Musique arrêtée||||";
         QTest::newRow("mute") << "actionCouperSon" << "button_muteSong" << "Le son est coupé|mute changed|||";
         QTest::newRow("quit") << "actionQuitter" << "button_Quitter" << "||Voulez-vous quitter ?|Voulez-vous vraiment fermer l'application ?||";
-        QTest::newRow("open") << "actionOuvrir" << "button_OuvrirFichier"
-                              << "|||Sélectionner un fichier MP3|Fichier audio (*.mp3 *.wav *.wave)|";
+        QTest::newRow("open") << "actionOuvrir" << "button_OuvrirFichier" // in the music folder, no file name typed in
+                              << "|||Sélectionner un fichier MP3|Fichier audio (*.mp3 *.wav *.wave)|" + home.filePath("Music") + "||";
     }
     void actionAndButtonDoTheSame()
     {

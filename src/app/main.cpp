@@ -1,6 +1,7 @@
 #include "enginewarmup.h"
 #include "mainwindow.h"
 #include "mprisservice.h"
+#include "quitonsignal.h"
 #include "sessionbus.h"
 #include "startup.h"
 
@@ -51,5 +52,6 @@ int main(int argc, char *argv[])
     // from now on gets the environment as it was.
     if (defaultGl)
         qunsetenv("QT_XCB_GL_INTEGRATION");
+    quitOnSignals();
     return app.exec();
 }

@@ -4,6 +4,7 @@
 
 #include <QDBusMessage>
 #include <QDateTime>
+#include <QImage>
 #include <QMediaMetaData>
 #include <QMediaPlayer>
 #include <QSlider>
@@ -65,9 +66,12 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(QObject *root, MainWindow *window, const 
     connect(player, &QMediaPlayer::durationChanged, this, &MprisPlayerAdaptor::announceChanges);
     connect(player, &QMediaPlayer::volumeChanged, this, &MprisPlayerAdaptor::announceChanges);
     connect(player, &QMediaPlayer::seekableChanged, this, &MprisPlayerAdaptor::announceChanges);
-    // A drag of the progress slider seeks at every step.
+    // A drag of the progress slider seeks at every step; keys, a screen reader's steps too.
     auto *progress = window->findChild<QSlider *>(QStringLiteral("slider_MusicProgress"));
-    connect(progress, &QSlider::sliderMoved, this, [this](int milliseconds) { emit Seeked(qlonglong(milliseconds) * 1000); });
+    connect(progress, &QSlider::valueChanged, this, [this](int milliseconds) {
+        if (!this->window->isFollowingPlayer())
+            emit Seeked(qlonglong(milliseconds) * 1000);
+    });
     for (const char *name : {"PlaybackStatus", "Metadata", "Volume", "CanPlay", "CanPause", "CanSeek"})
         announced.insert(QLatin1String(name), comparable(QLatin1String(name), property(name)));
 }
@@ -100,12 +104,19 @@ QVariantMap MprisPlayerAdaptor::metadata() const
     const QString title = player->metaData(QMediaMetaData::Title).toString();
     const QString album = player->metaData(QMediaMetaData::AlbumTitle).toString();
     const QString albumArtist = player->metaData(QMediaMetaData::AlbumArtist).toString();
+    // The engine names the track's own artist a contributing one.
+    const QString artist = player->metaData(QMediaMetaData::ContributingArtist).toString();
+    const QString artUrl = cover.url(player->metaData(QMediaMetaData::CoverArtImage).value<QImage>());
     if (!title.isEmpty())
         map.insert(QStringLiteral("xesam:title"), title);
     if (!album.isEmpty())
         map.insert(QStringLiteral("xesam:album"), album);
     if (!albumArtist.isEmpty())
         map.insert(QStringLiteral("xesam:albumArtist"), QStringList{albumArtist});
+    if (!artist.isEmpty())
+        map.insert(QStringLiteral("xesam:artist"), QStringList{artist});
+    if (!artUrl.isEmpty())
+        map.insert(QStringLiteral("mpris:artUrl"), artUrl);
     return map;
 }
 

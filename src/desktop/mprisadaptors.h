@@ -1,5 +1,7 @@
 #pragma once
 
+#include "coverartfile.h"
+
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusObjectPath>
@@ -97,6 +99,8 @@ private:
     QVariantMap announced;
     // Counts loads: every file loaded, the same again included, is a new track.
     int loads = 0;
+    // Written the first time the bus asks for a cover.
+    mutable CoverArtFile cover;
 };
 
 // fr.quenbrik.Sonavel: a second start hands its file over here (sessionbus.h).

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDebug>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFileDialog>
@@ -21,7 +22,9 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
@@ -75,6 +78,15 @@ QString droppableFile(const QMimeData *data)
     return audio && file.isFile() && file.isReadable() ? file.absoluteFilePath() : QString();
 }
 
+// A screen reader hears of a new name only when there is one.
+void setSpokenName(QWidget *widget, const QString &name, bool alsoDescription = false)
+{
+    if (widget->accessibleName() != name)
+        widget->setAccessibleName(name);
+    if (alsoDescription && widget->accessibleDescription() != name)
+        widget->setAccessibleDescription(name);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -113,6 +125,10 @@ MainWindow::MainWindow(QWidget *parent)
         label->setMaximumWidth(label->fontMetrics().averageCharWidth() * 40);
     volumeSong(100);
     ui->slider_MusicProgress->setEnabled(false);
+    // Its unit is the millisecond: an arrow key moves five seconds, not one
+    // millisecond (Page Up and Down: see durationChanged()).
+    ui->slider_MusicProgress->setSingleStep(5000);
+    connect(ui->slider_MusicProgress, &QSlider::valueChanged, this, &MainWindow::seekByUser);
 
     connect(ui->actionA_propos_de_Qt, &QAction::triggered, qApp, &QApplication::aboutQt);
     connect(player, &QMediaPlayer::positionChanged, this, &MainWindow::positionChanged);
@@ -340,7 +356,14 @@ bool MainWindow::refuseUnlessFile(const QString &path)
 void MainWindow::selectSong()
 {
     const QByteArray startBytes = QByteArray("C:/Users/") + qgetenv("USERNAME") + QByteArray("/Music");
-    const QString startDirectory = QString::fromUtf8(startBytes.constData(), int(qstrnlen(startBytes.constData(), uint(startBytes.size()))));
+    QString startDirectory = QString::fromUtf8(startBytes.constData(), int(qstrnlen(startBytes.constData(), uint(startBytes.size()))));
+    // That is a Windows user's music folder (elsewhere the dialog reads it as
+    // /C:/Users/...). Where it does not exist, the dialog would take its last
+    // part for a file name: start in this user's music folder, or at home.
+    if (!QFileInfo(QUrl::fromLocalFile(startDirectory).toLocalFile()).isDir()) {
+        const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+        startDirectory = !music.isEmpty() && QFileInfo(music).isDir() ? music : QDir::homePath();
+    }
     qDebug() << startDirectory;
 
     fileName = QFileDialog::getOpenFileName(this, tr("Sélectionner un fichier MP3"), startDirectory,
@@ -353,6 +376,7 @@ void MainWindow::selectSong()
 
     if (fileName.isEmpty()) {
         handOver(QUrl::fromLocalFile(previousFileName));
+        labelsDue = true;
         qDebug() << "fileName == 0 Fichier précedent : " << previousFileName << Qt::endl;
         showPlayLook();
     } else if (!refused) {
@@ -375,6 +399,9 @@ void MainWindow::stopSong()
 
 void MainWindow::muteSong()
 {
+    // The slider's own message would be replaced at once: a screen reader
+    // would read both.
+    const QScopedValueRollback<bool> quiet(muting, true);
     if (player->isMuted()) {
         // Moving the slider runs volumeSong() and unmuteSong() before we go on.
         ui->slider_Volume->setValue(lastVolume);
@@ -403,7 +430,8 @@ void MainWindow::volumeSong(int volume)
     player->setVolume(volume);
     const QString volumeText = QLatin1String("Volume : ") + QString::number(volume) + QLatin1String(" %");
     ui->label_volumeLevel->setText(volumeText);
-    statusBar()->showMessage(volumeText, 0);
+    if (!muting)
+        statusBar()->showMessage(volumeText, 0);
     if (volume != 0)
         lastVolume = volume;
 }
@@ -419,11 +447,15 @@ void MainWindow::quitterApp()
 
 void MainWindow::durationChanged(qint64 position)
 {
+    const QScopedValueRollback<bool> following(followingPlayer, true);
     ui->slider_MusicProgress->setMaximum(toSliderValue(position));
+    // A tenth of the track, at most half a minute, never less than an arrow.
+    ui->slider_MusicProgress->setPageStep(qBound(ui->slider_MusicProgress->singleStep(), toSliderValue(position / 10), 30000));
 }
 
 void MainWindow::positionChanged(qint64 position)
 {
+    const QScopedValueRollback<bool> following(followingPlayer, true);
     ui->slider_MusicProgress->setValue(toSliderValue(position));
     if (position > 0 && player->state() == QMediaPlayer::PlayingState)
         resumeAt = position;
@@ -503,12 +535,14 @@ void MainWindow::reopen()
     player->setMedia(player->media(), nullptr);
 }
 
+// The button's tooltip stays the form's; read as its description, it would
+// contradict the name half of the time.
 void MainWindow::showPlayLook()
 {
     ui->button_playPause->setIcon(QIcon(QStringLiteral(":/buttons/play")));
     ui->actionLancer->setText(tr("Lancer la musique"));
     ui->actionLancer->setIcon(QIcon(QStringLiteral(":/buttons/play")));
-    ui->button_playPause->setAccessibleName(ui->actionLancer->text());
+    setSpokenName(ui->button_playPause, ui->actionLancer->text(), true);
 }
 
 void MainWindow::showPauseLook()
@@ -516,7 +550,7 @@ void MainWindow::showPauseLook()
     ui->button_playPause->setIcon(QIcon(QStringLiteral(":/buttons/pause")));
     ui->actionLancer->setText(tr("Mettre en pause"));
     ui->actionLancer->setIcon(QIcon(QStringLiteral(":/buttons/pause")));
-    ui->button_playPause->setAccessibleName(ui->actionLancer->text());
+    setSpokenName(ui->button_playPause, ui->actionLancer->text(), true);
 }
 
 void MainWindow::showSoundOnLook()
@@ -525,7 +559,7 @@ void MainWindow::showSoundOnLook()
     ui->button_muteSong->setToolTip(tr("Le son est activé"));
     ui->actionCouperSon->setText(tr("Couper le son"));
     ui->actionCouperSon->setIcon(QIcon(QStringLiteral(":/buttons/mute")));
-    ui->button_muteSong->setAccessibleName(ui->actionCouperSon->text());
+    setSpokenName(ui->button_muteSong, ui->actionCouperSon->text());
 }
 
 void MainWindow::showSoundOffLook()
@@ -534,7 +568,7 @@ void MainWindow::showSoundOffLook()
     ui->button_muteSong->setToolTip(tr("Le son est coupé"));
     ui->actionCouperSon->setText(tr("Activer le son"));
     ui->actionCouperSon->setIcon(QIcon(QStringLiteral(":/buttons/unmute")));
-    ui->button_muteSong->setAccessibleName(ui->actionCouperSon->text());
+    setSpokenName(ui->button_muteSong, ui->actionCouperSon->text());
 }
 
 // What choosing a file in the dialog does to the window and the player.
@@ -547,15 +581,21 @@ void MainWindow::loadChosenFile(const QString &path)
     previousFileName = path;
     qDebug() << "fileName != 0 Fichier précedent : " << previousFileName << Qt::endl;
     handOver(QUrl::fromLocalFile(path));
+    labelsDue = true;
 }
 
 void MainWindow::watchForMetaData()
 {
     if (!metaDataHandlerConnected) {
         metaDataHandlerConnected = true;
+        // A file played at once goes from loading straight to buffering or
+        // buffered: any of the three says that it is loaded.
         connect(player, &QMediaPlayer::mediaStatusChanged, [this](QMediaPlayer::MediaStatus status) {
-            if (status == QMediaPlayer::LoadedMedia)
+            if (labelsDue && (status == QMediaPlayer::LoadedMedia || status == QMediaPlayer::BufferingMedia
+                              || status == QMediaPlayer::BufferedMedia)) {
+                labelsDue = false;
                 loadMetaData();
+            }
         });
     }
 }
@@ -566,6 +606,15 @@ void MainWindow::nameSliders()
 {
     ui->slider_Volume->setAccessibleName(tr("Volume"));
     ui->slider_MusicProgress->setAccessibleName(tr("Progression de la musique"));
+}
+
+// Keys, the wheel, a click beside the handle and a screen reader's value all
+// seek; a drag seeks through its own slot, and the window's own updates from
+// the player must never seek back.
+void MainWindow::seekByUser(int position)
+{
+    if (!followingPlayer && !ui->slider_MusicProgress->isSliderDown())
+        on_slider_MusicProgress_sliderMoved(position);
 }
 
 bool MainWindow::windowEvent(QEvent *event)

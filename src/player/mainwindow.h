@@ -46,6 +46,9 @@ public:
     void seekTo(qint64 position);
     bool hasMedia() const;
     const QMediaPlayer *mediaPlayer() const { return player; }
+    // True while the window moves its sliders after the player: a change of
+    // the progress slider seen at any other time is the user's seek.
+    bool isFollowingPlayer() const { return followingPlayer; }
 
 private slots:
     void playSong();
@@ -79,6 +82,7 @@ private:
     void watchForMetaData();
     void nameSliders();
     bool windowEvent(QEvent *event);
+    void seekByUser(int position);
 
     Ui::MainWindow *ui;
     QMediaPlayer *player;
@@ -92,6 +96,12 @@ private:
     // Set once the metadata handler is connected, so that one loaded file
     // fills the labels once however often the dialog was opened.
     bool metaDataHandlerConnected = false;
+    // Set by each load, cleared once its tags are shown: the labels are
+    // filled once per file, whether it is played at once or not.
+    bool labelsDue = false;
+    // Set while the window itself moves a slider for the player's sake.
+    bool followingPlayer = false;
+    bool muting = false;
     // Running from the moment a newly loaded file is ready until it first
     // plays: see reopenIfLongPrepared().
     QElapsedTimer preparedSince;
