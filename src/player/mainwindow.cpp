@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDebug>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFileDialog>
@@ -17,6 +18,7 @@
 #include <QMediaContent>
 #include <QMediaMetaData>
 #include <QMediaPlayer>
+#include <QMediaService>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -160,30 +162,37 @@ MainWindow::~MainWindow()
 
 bool MainWindow::openFile(const QString &pathOrUri)
 {
-    const QString path = localFilePath(pathOrUri);
-    if (path.isEmpty()) {
+    const QUrl file = localFileUrl(pathOrUri);
+    if (file.isEmpty()) {
         statusBar()->showMessage(tr("Sonavel ne lit que des fichiers locaux : ") + pathOrUri, 0);
         return false;
     }
-    loadChosenFile(path);
+    loadChosenFile(file);
     watchForMetaData();
     // A missing or unplayable file ends here, with the reason in the status bar.
     togglePlayback();
     return true;
 }
 
-QString MainWindow::localFilePath(const QString &pathOrUri)
+QUrl MainWindow::localFileUrl(const QString &pathOrUri)
 {
     // Only "file:" and "scheme://" make a URI: a file name may hold a ':'.
     static const QRegularExpression remote(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
     if (pathOrUri.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
         const QUrl url(pathOrUri);
-        const bool here = url.host().isEmpty() || url.host() == QLatin1String("localhost");
-        return url.isLocalFile() && here && !url.path().isEmpty() ? QFileInfo(url.toLocalFile()).absoluteFilePath() : QString();
+        const bool here = url.host().isEmpty() || url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0;
+        // The path goes on as the bytes it names: a QString holds only names
+        // valid in the locale's encoding, and lat%E9.mp3 is a file all the same.
+        QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (!url.isValid() || !here || path.isEmpty())
+            return QUrl();
+        if (!path.startsWith('/'))
+            path.prepend(QFile::encodeName(QDir::currentPath()) + '/');
+        return QUrl::fromEncoded("file://" + path.toPercentEncoding("/")).adjusted(QUrl::NormalizePathSegments);
     }
     if (pathOrUri.isEmpty() || remote.match(pathOrUri).hasMatch())
-        return QString();
-    return QFileInfo(pathOrUri).absoluteFilePath();
+        return QUrl();
+    return QUrl::fromLocalFile(QFileInfo(pathOrUri).absoluteFilePath());
 }
 
 void MainWindow::togglePlayback()
@@ -249,11 +258,11 @@ void MainWindow::selectSong()
     const bool wasStarted = player->state() != QMediaPlayer::StoppedState;
 
     if (fileName.isEmpty()) {
-        handOver(QUrl::fromLocalFile(previousFileName));
+        handOver(previousFile);
         qDebug() << "fileName == 0 Fichier précedent : " << previousFileName << Qt::endl;
         showPlayLook();
     } else {
-        loadChosenFile(fileName);
+        loadChosenFile(QUrl::fromLocalFile(fileName));
     }
     if (wasStarted)
         statusBar()->showMessage(tr("Musique arrêtée"), 0);
@@ -362,10 +371,16 @@ void MainWindow::verifierMiseAJour()
 // event queue, so tags of the file it played before can still be on their way;
 // delivered after the new file has cleared the player's tags, they would stay
 // on the new file. Once the old file is stopped it sends no more, so the ones
-// under way are delivered first.
+// under way are delivered first: the back end's own, and nothing else queued
+// (a call from the bus waiting there would run inside this one, and the next
+// inside that).
 void MainWindow::handOver(const QUrl &file)
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    if (QObject *backEnd = player->service()) {
+        QCoreApplication::sendPostedEvents(backEnd, QEvent::MetaCall);
+        for (QObject *part : backEnd->findChildren<QObject *>())
+            QCoreApplication::sendPostedEvents(part, QEvent::MetaCall);
+    }
     player->setMedia(QMediaContent(file), nullptr);
 }
 
@@ -420,15 +435,16 @@ void MainWindow::showSoundOffLook()
 }
 
 // What choosing a file in the dialog does to the window and the player.
-void MainWindow::loadChosenFile(const QString &path)
+void MainWindow::loadChosenFile(const QUrl &file)
 {
     ui->button_playPause->setEnabled(true);
     ui->actionLancer->setEnabled(true);
     ui->slider_MusicProgress->setEnabled(true);
     showPlayLook();
-    previousFileName = path;
+    previousFileName = file.toLocalFile();
+    previousFile = file;
     qDebug() << "fileName != 0 Fichier précedent : " << previousFileName << Qt::endl;
-    handOver(QUrl::fromLocalFile(path));
+    handOver(file);
 }
 
 void MainWindow::watchForMetaData()

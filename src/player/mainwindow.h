@@ -3,11 +3,11 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
+#include <QUrl>
 
 QT_BEGIN_NAMESPACE
 class QEvent;
 class QMediaPlayer;
-class QUrl;
 namespace Ui {
 class MainWindow;
 }
@@ -33,9 +33,9 @@ public:
     // file:// URI) as a choice in the dialog does, and plays it. Anything
     // else is refused with a message in the status bar; returns false then.
     bool openFile(const QString &pathOrUri);
-    // The absolute path that `pathOrUri` names, or an empty string when it is
-    // no local file (http://, smb://, ...).
-    static QString localFilePath(const QString &pathOrUri);
+    // The file:// URL of the absolute path that `pathOrUri` names, or an empty
+    // URL when it is no local file (http://, smb://, ...).
+    static QUrl localFileUrl(const QString &pathOrUri);
     // What the play/pause and the stop buttons do; nothing while disabled.
     void togglePlayback();
     void stopPlayback();
@@ -69,7 +69,7 @@ private:
     void showSoundOffLook();
     void handOver(const QUrl &file);
     void reopenIfLongPrepared();
-    void loadChosenFile(const QString &path);
+    void loadChosenFile(const QUrl &file);
     void watchForMetaData();
     void nameSliders();
     bool windowEvent(QEvent *event);
@@ -86,6 +86,8 @@ private:
     // Set once the metadata handler is connected, so that one loaded file
     // fills the labels once however often the dialog was opened.
     bool metaDataHandlerConnected = false;
+    // previousFileName as the player was given it: its bytes, whatever the locale.
+    QUrl previousFile;
     // Running from the moment a newly loaded file is ready until it first
     // plays: see reopenIfLongPrepared().
     QElapsedTimer preparedSince;
