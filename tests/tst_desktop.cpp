@@ -86,10 +86,10 @@ void TestDesktop::initTestCase()
     makeWindow();
     service = new MprisService(window);
     QCOMPARE(service->serviceName(), MprisService::mainName);
-    const char *followed[] = {"status", "volume", "position", "metadata"};
-    for (int i = 0; i < 4; ++i)
-        followers[i].start("playerctl", QStringList{"-p", "sonavel", "--follow", followed[i]}
-                                            + QStringList{"--format", "{{xesam:url}}|{{xesam:title}}"}.mid(0, i / 3 * 2));
+    const char *followed[] = {"status", "volume", "position"};
+    for (int i = 0; i < 3; ++i)
+        followers[i].start("playerctl", {"-p", "sonavel", "--follow", followed[i]});
+    followers[3].start("playerctl", {"-p", "sonavel", "--follow", "metadata", "--format", "{{xesam:url}}|{{xesam:title}}"});
     QTRY_COMPARE_WITH_TIMEOUT(announced(), QString("Stopped|1.000000|0.000000"), 10000);
 }
 
@@ -285,20 +285,25 @@ void TestDesktop::racingStartsLeaveOneWindow()
 void TestDesktop::frozenBusCostsAtMostASecond_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("no file") << QStringList();
-    QTest::newRow("a file") << QStringList{audioFile("long.mp3")};
+    QTest::newRow("no file") << QStringList{"-platform", "offscreen"};
+    QTest::newRow("a file") << QStringList{"-platform", "offscreen", audioFile("long.mp3")};
+    // Qt's accessibility bridge asks for the bus from the first widget there.
+    QTest::newRow("no file, X11") << QStringList{"-platform", "xcb"};
 }
 
 // A session bus that has stopped answering does not keep the window from coming.
 void TestDesktop::frozenBusCostsAtMostASecond()
 {
     QFETCH(QStringList, arguments);
-    QProcess bus, program;
+    QProcess bus, display, program;
     bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1", "--address=unix:tmpdir=" + files.path()});
     QTRY_VERIFY_WITH_TIMEOUT(bus.canReadLine(), 10000);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
     environment.insert("QT_LOGGING_RULES", "qt.widgets.painting=true"); // "Drawing" once the window is drawn
+    display.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp"});
+    QTRY_VERIFY_WITH_TIMEOUT(display.canReadLine(), 10000);
+    environment.insert("DISPLAY", ':' + display.readLine().trimmed());
     program.setProcessEnvironment(environment);
     ::kill(pid_t(bus.processId()), SIGSTOP);
     QElapsedTimer clock;
