@@ -6,6 +6,8 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QUrl>
 
 int main(int argc, char *argv[])
@@ -20,14 +22,26 @@ int main(int argc, char *argv[])
     // The window and its launcher are one entry in docks and task bars.
     QGuiApplication::setDesktopFileName(QStringLiteral(SONAVEL_APP_ID));
 
+    // The first Sonavel of the session takes the player's name on the bus
+    // before anything else: of several started at once, the others see it
+    // taken and hand their songs over to it.
+    MprisService mpris;
+
     // QApplication has taken out the options it knows; what follows our name
     // is a song from the file manager. One song at a time: only the first counts.
-    const QString song = app.arguments().value(1);
-    if (!song.isEmpty()) {
+    QString song = app.arguments().value(1);
+    // Qt reads arguments in the locale's encoding; a file name that is not
+    // valid in it (lat\xe9.mp3 under UTF-8) goes on as a URI, which keeps its bytes.
+    if (argc > 1 && QFile::encodeName(song) != argv[1]) {
+        const QByteArray name(argv[1]);
+        song = QString::fromLatin1(
+            "file://" + (name.startsWith('/') ? name : QFile::encodeName(QDir::currentPath()) + '/' + name).toPercentEncoding("/"));
+    }
+    if (!song.isEmpty() && mpris.serviceName() != MprisService::mainName) {
         // A song opened from outside goes to the window already open; if
         // that one does not answer at once, we play it ourselves.
-        const QString path = MainWindow::localFilePath(song);
-        if (!path.isEmpty() && handOffToRunningPlayer(QUrl::fromLocalFile(path), 1000))
+        const QUrl file = MainWindow::localFileUrl(song);
+        if (!file.isEmpty() && handOffToRunningPlayer(file, 1000))
             return 0;
     }
 
@@ -46,8 +60,9 @@ int main(int argc, char *argv[])
     if (!song.isEmpty())
         window.openFile(song);
     window.show();
-    // Media keys, the desktop's player widget and playerctl reach the window here.
-    MprisService mpris(&window);
+    // Media keys, the desktop's player widget and playerctl reach the window
+    // once the event loop runs.
+    mpris.attach(&window);
     // Qt read it for that first window and keeps its choice; whatever we start
     // from now on gets the environment as it was.
     if (defaultGl)

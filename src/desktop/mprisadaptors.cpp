@@ -3,24 +3,33 @@
 #include "mprisservice.h"
 
 #include <QDBusMessage>
-#include <QDateTime>
 #include <QImage>
 #include <QMediaMetaData>
 #include <QMediaPlayer>
 #include <QSlider>
 
+#include <climits>
 #include <cmath>
 
 namespace {
 
 const QString noTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
 
-void bringToFront(QWidget *window)
+// Answers the call being served with an error. Qt gives the call's context
+// to the object that carries the adaptors.
+void refuse(const QObject *adaptor, QDBusError::ErrorType error, const QString &why)
 {
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    static_cast<MprisService *>(adaptor->parent())->sendErrorReply(error, why);
+}
+
+// Any program of the session may call: a file name longer than a path can be
+// (every byte of it percent-encoded) is refused before anything looks at it.
+bool fitsAPath(const QObject *adaptor, const QString &uri)
+{
+    if (uri.size() <= 3 * PATH_MAX + 16)
+        return true;
+    refuse(adaptor, QDBusError::InvalidArgs, QStringLiteral("No file name is %1 characters long").arg(uri.size()));
+    return false;
 }
 
 // QVariant compares object paths by their bytes, not their text: compare the text.
@@ -34,6 +43,70 @@ QVariant comparable(const QString &property, const QVariant &value)
 }
 
 } // namespace
+
+void bringToFront(QWidget *window)
+{
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+MprisPropertiesAdaptor::MprisPropertiesAdaptor(QObject *root) : QDBusAbstractAdaptor(root) {}
+
+QObject *MprisPropertiesAdaptor::adaptor(const QString &interface) const
+{
+    for (QObject *sibling : parent()->children()) {
+        const QMetaObject *meta = sibling->metaObject();
+        const int info = meta->indexOfClassInfo("D-Bus Interface");
+        if (sibling != this && info >= 0 && interface == QLatin1String(meta->classInfo(info).value()))
+            return sibling;
+    }
+    refuse(this, QDBusError::UnknownInterface, QStringLiteral("No interface ") + interface);
+    return nullptr;
+}
+
+QMetaProperty MprisPropertiesAdaptor::findProperty(QObject *adaptor, const QString &name) const
+{
+    const QMetaObject *meta = adaptor->metaObject();
+    const int index = meta->indexOfProperty(name.toLatin1().constData());
+    if (index >= meta->propertyOffset())
+        return meta->property(index);
+    refuse(this, QDBusError::UnknownProperty, QStringLiteral("No property ") + name);
+    return {};
+}
+
+QDBusVariant MprisPropertiesAdaptor::Get(const QString &interface, const QString &name)
+{
+    QObject *found = adaptor(interface);
+    const QMetaProperty property = found ? findProperty(found, name) : QMetaProperty();
+    return QDBusVariant(property.isValid() ? property.read(found) : QVariant());
+}
+
+QVariantMap MprisPropertiesAdaptor::GetAll(const QString &interface)
+{
+    QVariantMap all;
+    if (QObject *found = adaptor(interface)) {
+        const QMetaObject *meta = found->metaObject();
+        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i)
+            all.insert(QLatin1String(meta->property(i).name()), meta->property(i).read(found));
+    }
+    return all;
+}
+
+void MprisPropertiesAdaptor::Set(const QString &interface, const QString &name, const QDBusVariant &value)
+{
+    QObject *found = adaptor(interface);
+    const QMetaProperty property = found ? findProperty(found, name) : QMetaProperty();
+    if (!property.isValid())
+        return;
+    if (!property.isWritable())
+        refuse(this, QDBusError::PropertyReadOnly, name + QStringLiteral(" is read-only"));
+    else if (value.variant().userType() != property.userType())
+        refuse(this, QDBusError::InvalidArgs, name + QStringLiteral(" takes a ") + QLatin1String(property.typeName()));
+    else
+        property.write(found, value.variant());
+}
 
 MprisRootAdaptor::MprisRootAdaptor(QObject *root, MainWindow *window) : QDBusAbstractAdaptor(root), window(window) {}
 
@@ -58,10 +131,14 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(QObject *root, MainWindow *window, const 
     const QMediaPlayer *player = window->mediaPlayer();
     connect(player, &QMediaPlayer::mediaChanged, this, [this] {
         ++loads;
+        trackLoaded = false;
         announceChanges();
     });
     connect(player, &QMediaPlayer::stateChanged, this, &MprisPlayerAdaptor::announceChanges);
-    connect(player, &QMediaPlayer::mediaStatusChanged, this, &MprisPlayerAdaptor::announceChanges);
+    connect(player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+        trackLoaded = trackLoaded || status != QMediaPlayer::LoadingMedia;
+        announceChanges();
+    });
     connect(player, QOverload<>::of(&QMediaPlayer::metaDataChanged), this, &MprisPlayerAdaptor::announceChanges);
     connect(player, &QMediaPlayer::durationChanged, this, &MprisPlayerAdaptor::announceChanges);
     connect(player, &QMediaPlayer::volumeChanged, this, &MprisPlayerAdaptor::announceChanges);
@@ -99,6 +176,8 @@ QVariantMap MprisPlayerAdaptor::metadata() const
     QVariantMap map{{QStringLiteral("mpris:trackid"),
                      QVariant::fromValue(QDBusObjectPath(QStringLiteral("/fr/quenbrik/Sonavel/track/%1").arg(loads)))},
                     {QStringLiteral("xesam:url"), url.toString(QUrl::FullyEncoded)}};
+    if (!trackLoaded)
+        return map;
     if (player->duration() > 0)
         map.insert(QStringLiteral("mpris:length"), qlonglong(player->duration()) * 1000);
     const QString title = player->metaData(QMediaMetaData::Title).toString();
@@ -175,14 +254,17 @@ void MprisPlayerAdaptor::Seek(qlonglong Offset)
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position)
 {
-    // A command meant for a track that is no longer loaded is dropped.
-    if (TrackId.path() == metadata().value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path())
+    // A command meant for a track that is no longer loaded is dropped, and
+    // so is a position outside the track.
+    if (TrackId.path() == metadata().value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path()
+        && Position >= 0 && Position / 1000 <= window->mediaPlayer()->duration())
         seekAndSay(Position / 1000);
 }
 
 void MprisPlayerAdaptor::OpenUri(const QString &Uri)
 {
-    window->openFile(Uri);
+    if (fitsAPath(this, Uri))
+        static_cast<MprisService *>(parent())->openSoon(Uri, false);
 }
 
 void MprisPlayerAdaptor::seekAndSay(qint64 milliseconds)
@@ -198,6 +280,9 @@ void MprisPlayerAdaptor::announceChanges()
 {
     QVariantMap changed;
     for (auto it = announced.begin(); it != announced.end(); ++it) {
+        // A new track's Metadata goes out once, whole, when it is loaded.
+        if (!trackLoaded && it.key() == QLatin1String("Metadata"))
+            continue;
         const QVariant now = property(it.key().toLatin1().constData());
         const QVariant nowComparable = comparable(it.key(), now);
         if (nowComparable != it.value()) {
@@ -215,12 +300,8 @@ void MprisPlayerAdaptor::announceChanges()
 
 HandOffAdaptor::HandOffAdaptor(QObject *root, MainWindow *window) : QDBusAbstractAdaptor(root), window(window) {}
 
-bool HandOffAdaptor::Open(const QString &uri, qlonglong deadline)
+void HandOffAdaptor::Open(const QString &uri)
 {
-    // Past its deadline the sender has opened a window of its own.
-    if (QDateTime::currentMSecsSinceEpoch() > deadline)
-        return false;
-    window->openFile(uri);
-    bringToFront(window);
-    return true;
+    if (fitsAPath(this, uri))
+        static_cast<MprisService *>(parent())->openSoon(uri, true);
 }

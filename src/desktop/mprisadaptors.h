@@ -5,10 +5,40 @@
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QMetaProperty>
 #include <QStringList>
 #include <QVariantMap>
 
 class MainWindow;
+class QWidget;
+
+// Shows the window, unminimised, above the others.
+void bringToFront(QWidget *window);
+
+// org.freedesktop.DBus.Properties for the adaptors beside it, in place of
+// Qt's own, which converts what it is given: a Volume of "0.25" or true would
+// set the volume. A value of another type than the property's is refused.
+class MprisPropertiesAdaptor : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.DBus.Properties")
+    // Qt describes this interface itself.
+    Q_CLASSINFO("D-Bus Introspection", " ")
+
+public:
+    explicit MprisPropertiesAdaptor(QObject *root);
+
+public slots:
+    QDBusVariant Get(const QString &interface, const QString &name);
+    QVariantMap GetAll(const QString &interface);
+    void Set(const QString &interface, const QString &name, const QDBusVariant &value);
+
+private:
+    // Each tells the caller why it finds nothing.
+    QObject *adaptor(const QString &interface) const;
+    QMetaProperty findProperty(QObject *adaptor, const QString &name) const;
+};
 
 // org.mpris.MediaPlayer2: the application as a whole.
 class MprisRootAdaptor : public QDBusAbstractAdaptor
@@ -101,6 +131,9 @@ private:
     int loads = 0;
     // Written the first time the bus asks for a cover.
     mutable CoverArtFile cover;
+    // Until a new track is loaded the player still holds the previous one's
+    // tags and length: they are not the track's, and not announced.
+    bool trackLoaded = false;
 };
 
 // fr.quenbrik.Sonavel: a second start hands its file over here (sessionbus.h).
@@ -113,7 +146,9 @@ public:
     HandOffAdaptor(QObject *root, MainWindow *window);
 
 public slots:
-    bool Open(const QString &uri, qlonglong deadline);
+    // Answered from the event loop: a window that answers takes what it is handed next.
+    bool Ready() { return true; }
+    void Open(const QString &uri);
 
 private:
     MainWindow *window;

@@ -2,19 +2,100 @@
 #include "mprisservice.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QUrl>
 
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// Waits for `events` on `fd` until `deadline`.
+bool ready(int fd, short events, const QDeadlineTimer &deadline)
+{
+    pollfd waited{fd, events, 0};
+    int result;
+    while ((result = ::poll(&waited, 1, int(deadline.remainingTime()))) < 0 && errno == EINTR) {}
+    return result == 1 && (waited.revents & events);
+}
+
+// Whether the bus at this one local address answers the first step of a
+// connection, the authentication, before `deadline`: OK or not, it is awake.
+bool answers(const QByteArray &entry, const QDeadlineTimer &deadline)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    QByteArray path;
+    for (const QByteArray &pair : entry.mid(entry.indexOf(':') + 1).split(',')) {
+        const QByteArray key = pair.left(pair.indexOf('='));
+        if (key == "path" || key == "abstract")
+            path = (key == "abstract" ? QByteArray(1, '\0') : QByteArray())
+                + QByteArray::fromPercentEncoding(pair.mid(key.size() + 1));
+    }
+    if (path.isEmpty() || path.size() >= int(sizeof address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const QByteArray hello = QByteArray(1, '\0') + "AUTH EXTERNAL " + QByteArray::number(::getuid()).toHex() + "\r\n";
+    char reply[64];
+    const bool ok = fd >= 0
+        && (::connect(fd, reinterpret_cast<sockaddr *>(&address), socklen_t(offsetof(sockaddr_un, sun_path) + size_t(path.size()))) == 0
+            || (errno == EINPROGRESS && ready(fd, POLLOUT, deadline)))
+        && ::send(fd, hello.constData(), size_t(hello.size()), MSG_NOSIGNAL) == hello.size()
+        && ready(fd, POLLIN, deadline) && ::recv(fd, reply, sizeof reply, 0) > 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+bool busAnswers(const QByteArray &addresses, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (const QByteArray &entry : addresses.split(';')) {
+        // Only local sockets are looked at; a bus over TCP is taken at its word.
+        if (!entry.startsWith("unix:"))
+            return !entry.isEmpty();
+        if (answers(entry, deadline))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool sessionBusExists()
 {
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return true;
-    // libdbus looks here too before it falls back on autolaunch.
-    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtimeDir.isEmpty() && QFileInfo::exists(runtimeDir + QLatin1String("/bus"));
+    static const bool answering = [] {
+        const QByteArray given = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        QByteArray address = given;
+        // libdbus looks here too before it falls back on autolaunch.
+        const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        if (address.isEmpty() && !runtimeDir.isEmpty() && QFileInfo::exists(runtimeDir + QLatin1String("/bus")))
+            address = "unix:path=" + QFile::encodeName(runtimeDir) + "/bus";
+        if (address.isEmpty())
+            return false;
+        if (busAnswers(address, 1000))
+            return true;
+        // Qt keeps the session bus it first connects to for the whole process:
+        // let that be one that refuses at once, so that nothing of Qt's (the
+        // accessibility bridge, the global menu's check) waits on the silent
+        // one. The programs we start get the address as it was.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/dev/null");
+        (void)QDBusConnection::sessionBus();
+        if (given.isEmpty())
+            qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        else
+            qputenv("DBUS_SESSION_BUS_ADDRESS", given);
+        return false;
+    }();
+    return answering;
 }
 
 bool handOffToRunningPlayer(const QUrl &url, int timeoutMs)
@@ -22,15 +103,20 @@ bool handOffToRunningPlayer(const QUrl &url, int timeoutMs)
     if (!sessionBusExists())
         return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(MprisService::mainName))
+    const auto call = [&](const char *method, const QVariantList &arguments) {
+        QDBusMessage message = QDBusMessage::createMethodCall(MprisService::mainName, MprisService::objectPath,
+                                                              MprisService::handOffInterface, QLatin1String(method));
+        message.setAutoStartService(false);
+        message.setArguments(arguments);
+        return bus.call(message, QDBus::Block, timeoutMs);
+    };
+    // The window answers from its event loop, so a window still being built
+    // answers once it is shown, and a frozen one not at all: then we play the
+    // file ourselves, and it never hears of it.
+    const QDBusMessage ready = call("Ready", {});
+    if (ready.type() != QDBusMessage::ReplyMessage || !ready.arguments().value(0).toBool())
         return false;
-
-    QDBusMessage open = QDBusMessage::createMethodCall(MprisService::mainName, MprisService::objectPath,
-                                                       MprisService::handOffInterface, QStringLiteral("Open"));
-    open.setAutoStartService(false);
-    // The deadline falls a little before we stop waiting, so that an answer
-    // still on its way when we give up says no.
-    open << url.toString() << QDateTime::currentMSecsSinceEpoch() + timeoutMs - timeoutMs / 5;
-    const QDBusMessage reply = bus.call(open, QDBus::Block, timeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
+    // From here on the file is the other window's, whatever becomes of this call.
+    call("Open", {url.toString(QUrl::FullyEncoded)});
+    return true;
 }

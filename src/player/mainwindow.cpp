@@ -19,6 +19,7 @@
 #include <QMediaContent>
 #include <QMediaMetaData>
 #include <QMediaPlayer>
+#include <QMediaService>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -31,6 +32,8 @@
 #include <functional>
 #include <limits>
 #include <utility>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -212,32 +215,39 @@ MainWindow::~MainWindow()
 
 bool MainWindow::openFile(const QString &pathOrUri)
 {
-    const QString path = localFilePath(pathOrUri);
-    if (path.isEmpty()) {
+    const QUrl file = localFileUrl(pathOrUri);
+    if (file.isEmpty()) {
         statusBar()->showMessage(tr("Sonavel ne lit que des fichiers locaux : ") + pathOrUri, 0);
         return false;
     }
-    if (refuseUnlessFile(path))
+    if (refuseUnlessFile(file))
         return false;
-    loadChosenFile(path);
+    loadChosenFile(file);
     watchForMetaData();
     // A missing or unplayable file ends here, with the reason in the status bar.
     togglePlayback();
     return true;
 }
 
-QString MainWindow::localFilePath(const QString &pathOrUri)
+QUrl MainWindow::localFileUrl(const QString &pathOrUri)
 {
     // Only "file:" and "scheme://" make a URI: a file name may hold a ':'.
     static const QRegularExpression remote(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
     if (pathOrUri.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
         const QUrl url(pathOrUri);
-        const bool here = url.host().isEmpty() || url.host() == QLatin1String("localhost");
-        return url.isLocalFile() && here && !url.path().isEmpty() ? QFileInfo(url.toLocalFile()).absoluteFilePath() : QString();
+        const bool here = url.host().isEmpty() || url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0;
+        // The path goes on as the bytes it names: a QString holds only names
+        // valid in the locale's encoding, and lat%E9.mp3 is a file all the same.
+        QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (!url.isValid() || !here || path.isEmpty())
+            return QUrl();
+        if (!path.startsWith('/'))
+            path.prepend(QFile::encodeName(QDir::currentPath()) + '/');
+        return QUrl::fromEncoded("file://" + path.toPercentEncoding("/")).adjusted(QUrl::NormalizePathSegments);
     }
     if (pathOrUri.isEmpty() || remote.match(pathOrUri).hasMatch())
-        return QString();
-    return QFileInfo(pathOrUri).absoluteFilePath();
+        return QUrl();
+    return QUrl::fromLocalFile(QFileInfo(pathOrUri).absoluteFilePath());
 }
 
 void MainWindow::togglePlayback()
@@ -277,10 +287,10 @@ void MainWindow::playSong()
     } else {
         // A file given up while loading is loaded again for another try.
         if (player->media().isNull() && !previousFileName.isEmpty())
-            handOver(QUrl::fromLocalFile(previousFileName));
+            handOver(previousFile);
         // From a stop or a failure the engine opens the file again: it may
         // have been replaced since it was chosen.
-        if (player->state() == QMediaPlayer::StoppedState && refuseUnlessFile(player->media().request().url().toLocalFile()))
+        if (player->state() == QMediaPlayer::StoppedState && refuseUnlessFile(player->media().request().url()))
             return;
         mayRetry = true;
         resumeAt = player->mediaStatus() == QMediaPlayer::EndOfMedia ? 0 : player->position();
@@ -326,7 +336,7 @@ void MainWindow::playAgainFresh()
 {
     if (player->state() != QMediaPlayer::StoppedState) // played again meanwhile
         return;
-    if (refuseUnlessFile(player->media().request().url().toLocalFile()))
+    if (refuseUnlessFile(player->media().request().url()))
         return;
     reopen();
     startPlaying(true);
@@ -342,11 +352,14 @@ void MainWindow::showFailure(const QString &reason)
 
 // Opening a FIFO waits for a writer and a device may never end, and the
 // engine opens the file on our thread: only regular files reach it. A
-// missing file or a folder it reports at once. This opens nothing.
-bool MainWindow::refuseUnlessFile(const QString &path)
+// missing file or a folder it reports at once. This opens nothing, and looks
+// at the very bytes of the name, whatever the locale's encoding.
+bool MainWindow::refuseUnlessFile(const QUrl &file)
 {
-    const QFileInfo file(path);
-    if (path.isEmpty() || !file.exists() || file.isFile() || file.isDir())
+    const QByteArray path = QByteArray::fromPercentEncoding(file.path(QUrl::FullyEncoded).toLatin1());
+    struct stat status;
+    if (!file.isLocalFile() || path.isEmpty() || ::stat(path.constData(), &status) != 0 || S_ISREG(status.st_mode)
+        || S_ISDIR(status.st_mode))
         return false;
     // What plays, if anything, goes on: only the status says no.
     statusBar()->showMessage(tr("Lecture impossible : ") + tr("%1 n'est pas un fichier mais un tube, une socket ou un périphérique").arg(file.fileName()), 0);
@@ -372,15 +385,15 @@ void MainWindow::selectSong()
     // status must not go on saying that the music plays or is paused. A
     // refused file leaves the player as it was.
     const bool wasStarted = player->state() != QMediaPlayer::StoppedState;
-    const bool refused = !fileName.isEmpty() && refuseUnlessFile(fileName);
+    const bool refused = !fileName.isEmpty() && refuseUnlessFile(QUrl::fromLocalFile(fileName));
 
     if (fileName.isEmpty()) {
-        handOver(QUrl::fromLocalFile(previousFileName));
+        handOver(previousFile);
         labelsDue = true;
         qDebug() << "fileName == 0 Fichier précedent : " << previousFileName << Qt::endl;
         showPlayLook();
     } else if (!refused) {
-        loadChosenFile(fileName);
+        loadChosenFile(QUrl::fromLocalFile(fileName));
     }
     if (wasStarted && !refused)
         statusBar()->showMessage(tr("Musique arrêtée"), 0);
@@ -504,10 +517,16 @@ void MainWindow::verifierMiseAJour()
 // event queue, so tags of the file it played before can still be on their way;
 // delivered after the new file has cleared the player's tags, they would stay
 // on the new file. Once the old file is stopped it sends no more, so the ones
-// under way are delivered first.
+// under way are delivered first: the back end's own, and nothing else queued
+// (a call from the bus waiting there would run inside this one, and the next
+// inside that).
 void MainWindow::handOver(const QUrl &file)
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    if (QObject *backEnd = player->service()) {
+        QCoreApplication::sendPostedEvents(backEnd, QEvent::MetaCall);
+        for (QObject *part : backEnd->findChildren<QObject *>())
+            QCoreApplication::sendPostedEvents(part, QEvent::MetaCall);
+    }
     mayRetry = false;
     playingFor.invalidate();
     failure.clear();
@@ -572,15 +591,16 @@ void MainWindow::showSoundOffLook()
 }
 
 // What choosing a file in the dialog does to the window and the player.
-void MainWindow::loadChosenFile(const QString &path)
+void MainWindow::loadChosenFile(const QUrl &file)
 {
     ui->button_playPause->setEnabled(true);
     ui->actionLancer->setEnabled(true);
     ui->slider_MusicProgress->setEnabled(true);
     showPlayLook();
-    previousFileName = path;
+    previousFileName = file.toLocalFile();
+    previousFile = file;
     qDebug() << "fileName != 0 Fichier précedent : " << previousFileName << Qt::endl;
-    handOver(QUrl::fromLocalFile(path));
+    handOver(file);
     labelsDue = true;
 }
 

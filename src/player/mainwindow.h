@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
+#include <QUrl>
 
 QT_BEGIN_NAMESPACE
 class QEvent;
@@ -34,9 +35,9 @@ public:
     // file:// URI) as a choice in the dialog does, and plays it. Anything
     // else is refused with a message in the status bar; returns false then.
     bool openFile(const QString &pathOrUri);
-    // The absolute path that `pathOrUri` names, or an empty string when it is
-    // no local file (http://, smb://, ...).
-    static QString localFilePath(const QString &pathOrUri);
+    // The file:// URL of the absolute path that `pathOrUri` names, or an empty
+    // URL when it is no local file (http://, smb://, ...).
+    static QUrl localFileUrl(const QString &pathOrUri);
     // What the play/pause and the stop buttons do; nothing while disabled.
     void togglePlayback();
     void stopPlayback();
@@ -77,8 +78,8 @@ private:
     void startPlaying(bool fresh);
     void playAgainFresh();
     void showFailure(const QString &reason);
-    bool refuseUnlessFile(const QString &path);
-    void loadChosenFile(const QString &path);
+    bool refuseUnlessFile(const QUrl &file);
+    void loadChosenFile(const QUrl &file);
     void watchForMetaData();
     void nameSliders();
     bool windowEvent(QEvent *event);
@@ -102,6 +103,8 @@ private:
     // Set while the window itself moves a slider for the player's sake.
     bool followingPlayer = false;
     bool muting = false;
+    // previousFileName as the player was given it: its bytes, whatever the locale.
+    QUrl previousFile;
     // Running from the moment a newly loaded file is ready until it first
     // plays: see reopenIfLongPrepared().
     QElapsedTimer preparedSince;
