@@ -1,4 +1,4 @@
-// `tst_locale fr|en|de`: start-up as main() does it, then texts fetched later in
+// `tst_locale fr|en|de`: the program's own start-up (runSonavel()), then texts fetched later in
 // that language (the form, built first, stays French), and a quit returning 0.
 // SONAVEL_SCREENSHOT=<file.png> saves the window stopped (the README's pictures).
 
@@ -78,17 +78,10 @@ int main(int argc, char *argv[])
     argv[1] = argv[0]; // the program sees only its own name, as when started by hand
 
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    int exitCode;
-    {
-        int appArgc = argc - 1;
-        QApplication app(appArgc, argv + 1);
-        MainWindow window;
-        Translators translators;
-        installTranslators(app, translators);
-        window.show();
+    int appArgc = argc - 1;
+    const int exitCode = runSonavel(appArgc, argv + 1, [](MainWindow &window) {
         QTimer::singleShot(0, &window, [&window] { exercise(&window); });
-        exitCode = app.exec();
-    }
+    });
     if (exitCode != 0)
         failures << QStringLiteral("the event loop returned %1").arg(exitCode);
     const QString where = QLocale::system().name() + QStringLiteral(" in ") + QDir::currentPath();

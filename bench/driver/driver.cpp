@@ -1,4 +1,4 @@
-// Starts Sonavel as its main() does and drives its window from inside, the
+// Starts Sonavel with the program's own start-up and drives its window from inside, the
 // way a user would, taking commands one a line on standard input:
 //
 //   open PATH | setmedia PATH | play | pause | seek MS | mute | position | quit
@@ -71,7 +71,8 @@ class Driver : public QObject
 {
 public:
     explicit Driver(MainWindow *mainWindow)
-        : window(mainWindow)
+        : QObject(mainWindow)
+        , window(mainWindow)
     {
         QTimer::singleShot(0, this, [this] { attach(); });
     }
@@ -215,17 +216,6 @@ private:
 
 int main(int argc, char *argv[])
 {
-    // main()'s steps, in main()'s order, Qt's GL stack left out as there.
-    const bool defaultGl = !qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION");
-    if (defaultGl)
-        qputenv("QT_XCB_GL_INTEGRATION", "none");
-    QApplication app(argc, argv);
-    MainWindow window;
-    Translators translators;
-    installTranslators(app, translators);
-    window.show();
-    if (defaultGl)
-        qunsetenv("QT_XCB_GL_INTEGRATION");
-    Driver driver(&window);
-    return app.exec();
+    // The program's own start-up, the command channel added once the window is shown.
+    return runSonavel(argc, argv, [](MainWindow &window) { new Driver(&window); });
 }

@@ -2,9 +2,13 @@
 
 #include <QTranslator>
 
+#include <functional>
+
 QT_BEGIN_NAMESPACE
 class QApplication;
 QT_END_NAMESPACE
+
+class MainWindow;
 
 // What start-up does between building the window and showing it. The
 // translators are asked from the last installed back to the first, so the
@@ -21,3 +25,12 @@ struct Translators
 // long as translators lives. The catalogues under translations/ are looked up
 // relative to the current directory; a missing one leaves its translator empty.
 void installTranslators(QApplication &app, Translators &translators);
+
+// The program from its first step to the end of its event loop, in this
+// order: the application object, the player's name on the session bus, a song
+// on the command line handed to a Sonavel already running (then it returns 0
+// at once), the engine's warm-up, the window, the translators, the song
+// opened, the window shown, the bus's calls let in. `ready`, when given, gets
+// the shown window just before the event loop runs (the bench's command
+// channel, the locale tests' checks). Returns the event loop's exit code.
+int runSonavel(int &argc, char **argv, const std::function<void(MainWindow &)> &ready = {});
