@@ -56,13 +56,12 @@ private slots:
         if (!sessionBusExists())
             QSKIP("no session bus (scripts/test starts one)");
         QVERIFY(QFile::copy(audioFile("tagged.mp3"), files.filePath("un titre #1.mp3")));
-        QVERIFY(QDir(files.path()).mkdir("dossier") && QProcess::execute("mkfifo", {files.filePath("tube.mp3")}) == 0);
+        QVERIFY(QProcess::execute("mkfifo", {files.filePath("tube.mp3")}) == 0);
         QVERIFY(QFile::copy(SONAVEL_PROGRAM, files.filePath("notes.txt")) && QFile::copy(SONAVEL_PROGRAM, files.filePath("texte.mp3")));
         // A name in Latin-1 where the locale speaks UTF-8.
         QCOMPARE(::symlink(qPrintable(audioFile("long.mp3")), QFile::encodeName(files.filePath("lat")) + "\xe9.mp3"), 0);
         makeWindow();
         service = new MprisService(window);
-        QCOMPARE(service->serviceName(), MprisService::mainName);
         const char *followed[] = {"status", "volume", "position"};
         for (int i = 0; i < 3; ++i)
             followers[i].start("playerctl", {"-p", "sonavel", "--follow", followed[i]});
@@ -91,30 +90,19 @@ private slots:
         QTest::newRow("open") << QStringList{"open", tagged} << ""
                               << "Musique en cours de lecture|Mettre en pause|Volume : 100 %|playing|tagged.mp3 / Playing|1.000000|0.000000";
         QTest::newRow("play-pause") << QStringList{"play-pause"} << "" << paused + "0.000000";
-        QTest::newRow("status") << QStringList{"status"} << "Paused" << paused + "0.000000";
         QTest::newRow("metadata") << QStringList{"metadata", "--format", metadata}
                                   << "Chanson d'essai|Album d'essai|Groupe d'essai|3000000|" + QUrl::fromLocalFile(tagged).toString()
                                   << paused + "0.000000";
         QTest::newRow("set position") << QStringList{"position", "1"} << "" << paused + "1.000000";
-        QTest::newRow("position") << QStringList{"position"} << "1.000000" << paused + "1.000000";
         QTest::newRow("set position past the end") << QStringList{"position", "999"} << "" << paused + "1.000000";
         QTest::newRow("volume 0.25") << QStringList{"volume", "0.25"} << ""
                                      << "Volume : 25 %|Lancer la musique|Volume : 25 %|paused|tagged.mp3 / Paused|0.250000|1.000000";
         const QStringList setVolume{"dbus-send", "org.freedesktop.DBus.Properties.Set", "string:org.mpris.MediaPlayer2.Player", "string:Volume"};
-        for (const char *value : {"variant:string:0.5", "variant:boolean:true"})
-            QTest::newRow(value) << setVolume + QStringList{value} << "Error org.freedesktop.DBus.Error.InvalidArgs"
-                                 << "Volume : 25 %|Lancer la musique|Volume : 25 %|paused|tagged.mp3 / Paused|0.250000|1.000000";
+        QTest::newRow("volume as a string") << setVolume + QStringList{"variant:string:0.5"} << "Error org.freedesktop.DBus.Error.InvalidArgs"
+                                            << "Volume : 25 %|Lancer la musique|Volume : 25 %|paused|tagged.mp3 / Paused|0.250000|1.000000";
         QTest::newRow("volume past the top") << QStringList{"volume", "1.5"} << ""
                                              << "Volume : 100 %|Lancer la musique|Volume : 100 %|paused|tagged.mp3 / Paused|1.000000|1.000000";
-        QTest::newRow("open a FIFO") << QStringList{"open", files.filePath("tube.mp3")} << "" << "Lecture impossible : tube.mp3 n'est pas un "
-                                     "fichier mais un tube, une socket ou un périphérique|" + paused.section('|', 1) + "1.000000";
         QTest::newRow("stop") << QStringList{"stop"} << "" << "Musique arrêtée" + stopped + "tagged.mp3 / Stopped|1.000000|1.000000";
-        QTest::newRow("open a web address") << QStringList{"open", "http://example.org/song.mp3"} << ""
-                                            << "Sonavel ne lit que des fichiers locaux : http://example.org/song.mp3" + stopped
-                                                   + "tagged.mp3 / Stopped|1.000000|1.000000";
-        QTest::newRow("open a huge path") << QStringList{"dbus-send", "org.mpris.MediaPlayer2.Player.OpenUri", "string:/" + QString(100000, 'a')}
-                                          << "Error org.freedesktop.DBus.Error.InvalidArgs" << "Sonavel ne lit que des fichiers locaux : http://example.org/song.mp3"
-                                                 + stopped + "tagged.mp3 / Stopped|1.000000|1.000000";
         QTest::newRow("open another") << QStringList{"open", audioFile("untagged.mp3")} << ""
                                       << "Musique en cours de lecture|Mettre en pause|Volume : 100 %|playing|untagged.mp3 / Playing|1.000000|1.000000";
     }
@@ -154,7 +142,6 @@ private slots:
                                       << "Titre: Chanson d'essai|Album: Album d'essai|Artiste: Groupe d'essai";
         QTest::newRow("wav") << audioFile("tone.wav") << true << "Musique en cours de lecture" << "Titre: |Album: |Artiste: ";
         QTest::newRow("missing") << files.filePath("absent.mp3") << false << "Lecture impossible : " << "?|?|?";
-        QTest::newRow("directory") << files.filePath("dossier") << false << "Lecture impossible : " << "?|?|?";
         QTest::newRow("web address") << "http://example.org/song.mp3" << false << "Sonavel ne lit que des fichiers locaux : " << "?|?|?";
         QTest::newRow("not audio") << files.filePath("notes.txt") << false << "Lecture impossible : " << "?|?|?";
         QTest::newRow("not audio, named .mp3") << files.filePath("texte.mp3") << true << "Lecture impossible : " << "?|?|?";
@@ -249,26 +236,18 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(shown(), "Musique en cours de lecture|Mettre en pause|Volume : 100 %|playing|" + played, 10000);
         const bool tagged = played == QLatin1String("un titre #1.mp3");
         QTRY_COMPARE_WITH_TIMEOUT(labels(), QString(tagged ? "Titre: Chanson d'essai|Album: Album d'essai|Artiste: Groupe d'essai" : "Titre: |Album: |Artiste: "), 10000);
-        qInfo("the second start handed its file over and exited after %lld ms", took);
         // Far from D-Bus's own 25 s: the second start never waits on a window for long.
-        QVERIFY(took < 5000);
+        QVERIFY2(took < 5000, qPrintable(QString::number(took) + " ms"));
     }
 
-    void racingStartsLeaveOneWindow_data()
-    {
-        QTest::addColumn<int>("starts");
-        QTest::newRow("20 next to a window") << 20;
-        QTest::newRow("10, none before") << 10;
-    }
-
-    // Started together, all hand their files to one window, which plays the last
-    // one handed over; none plays in a window of its own.
+    // Started together with no window before, the first takes the player's name
+    // and all the others hand their files to it, which plays the last one handed
+    // over; none plays in a window of its own.
     void racingStartsLeaveOneWindow()
     {
-        QFETCH(int, starts);
-        if (starts == 10)
-            delete std::exchange(service, nullptr); // the first of them takes the player's name
-        QProcess monitor, started[20];
+        delete std::exchange(service, nullptr);
+        const int starts = 10;
+        QProcess monitor, started[starts];
         monitor.start("dbus-monitor", {"interface='fr.quenbrik.Sonavel',member='Open'"});
         QByteArray opened;
         QTRY_VERIFY_WITH_TIMEOUT((opened += monitor.readAllStandardOutput()).contains("NameLost"), 10000);
@@ -276,13 +255,12 @@ private slots:
             QFile::link(audioFile("long.mp3"), files.filePath(QString("f%1.mp3").arg(i)));
             started[i].start(SONAVEL_PROGRAM, {files.filePath(QString("f%1.mp3").arg(i))});
         }
-        const int handedOver = service ? starts : starts - 1;
+        const int handedOver = starts - 1;
         QTRY_COMPARE_WITH_TIMEOUT(int(std::count_if(started, started + starts, [](QProcess &p) { return p.state() == QProcess::NotRunning && p.exitCode() == 0; })),
                                   handedOver, 20000);
         QTRY_COMPARE_WITH_TIMEOUT((opened += monitor.readAllStandardOutput()).count(".mp3"), handedOver, 5000);
         const QString last = QString(opened).section('/', -1).section('"', 0, 0);
         QTRY_COMPARE_WITH_TIMEOUT(playerctl({"-p", "sonavel", "metadata", "--format", "{{xesam:url}} {{status}}"}).section('/', -1), last + " Playing", 10000);
-        qInfo("%d started: %d handed over, %s plays", starts, handedOver, qPrintable(last));
         QCOMPARE(int(std::count_if(started, started + starts, [](QProcess &p) { return p.state() != QProcess::NotRunning; })), starts - handedOver);
     }
 
@@ -315,8 +293,7 @@ private slots:
         program.start(SONAVEL_PROGRAM, arguments);
         QByteArray printed;
         QTRY_VERIFY_WITH_TIMEOUT((printed += program.readAllStandardError()).contains("Drawing"), 10000);
-        qInfo("with the bus stopped, the window was drawn after %lld ms", clock.elapsed());
-        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed()) + " ms"));
         ::kill(pid_t(bus.processId()), SIGCONT);
     }
 
@@ -334,8 +311,7 @@ private slots:
         second.start(SONAVEL_PROGRAM, {files.filePath("un titre #1.mp3")});
         const QString own = MprisService::mainName + ".instance" + QString::number(second.processId());
         QTRY_VERIFY_WITH_TIMEOUT(bus->isServiceRegistered(own), 10000);
-        qInfo("with the first one frozen, the second opened its own window after %lld ms", clock.elapsed());
-        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed()) + " ms"));
         QCOMPARE(playerctl({"-p", own.section('.', 3), "status"}), QString("Playing"));
         second.kill();
         QVERIFY(second.waitForFinished(5000));
