@@ -37,11 +37,11 @@ inline void report(const QString &line)
     first = false;
 }
 
-inline QWidgetList shownWindows(const QString &prefix)
+inline QWidgetList updateWindows(const QString &kind = QString())
 {
     QWidgetList found;
     for (QWidget *widget : QApplication::topLevelWidgets())
-        if (widget->isVisible() && widget->objectName().startsWith(prefix))
+        if (widget->isVisible() && widget->objectName().startsWith("qtautoupdater_" + kind))
             found << widget;
     return found;
 }
