@@ -40,7 +40,8 @@ private slots:
         // Detailed: the list names the version.
         QVERIFY(!shown("progress") && updates->findChild<QLabel *>("qt_msgbox_informativelabel")->text().contains("<td>4.2</td>"));
         QCOMPARE(readAll(path(".log")), QByteArray("--checkupdates\n"));
-        QStringList environment = QString::fromLocal8Bit(readAll(path(".env"))).split(QChar(0), Qt::SkipEmptyParts);
+        const QByteArray written = readAll(path(".env")); // NUL-separated: the QByteArray overload would stop at the first
+        QStringList environment = QString::fromLocal8Bit(written.constData(), written.size()).split(QChar(0), Qt::SkipEmptyParts);
         environment.sort();
         QCOMPARE(environment, startingEnvironment);
 
