@@ -232,7 +232,6 @@ private slots:
         second.start("sh", {"-c", "exec \"$0\" -style fusion \"$(printf %b \"$1\")\"", SONAVEL_PROGRAM, argument});
         QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
         const qint64 took = clock.elapsed();
-        QCOMPARE(second.exitStatus() + second.exitCode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(shown(), "Musique en cours de lecture|Mettre en pause|Volume : 100 %|playing|" + played, 10000);
         const bool tagged = played == QLatin1String("un titre #1.mp3");
         QTRY_COMPARE_WITH_TIMEOUT(labels(), QString(tagged ? "Titre: Chanson d'essai|Album: Album d'essai|Artiste: Groupe d'essai" : "Titre: |Album: |Artiste: "), 10000);
