@@ -37,11 +37,11 @@ inline void report(const QString &line)
     first = false;
 }
 
-inline QWidgetList shownWindows(const QString &prefix)
+inline QWidgetList updateWindows(const QString &kind = QString())
 {
     QWidgetList found;
     for (QWidget *widget : QApplication::topLevelWidgets())
-        if (widget->isVisible() && widget->objectName().startsWith(prefix))
+        if (widget->isVisible() && widget->objectName().startsWith("qtautoupdater_" + kind))
             found << widget;
     return found;
 }
@@ -144,6 +144,12 @@ struct WindowFixture
         action("actionOuvrir")->trigger();
     }
     bool loaded() const { return player()->mediaStatus() == QMediaPlayer::LoadedMedia; }
+    // Presses play; true once the track has played past `ms`.
+    bool playPast(qint64 ms) const
+    {
+        press("button_playPause");
+        return QTest::qWaitFor([=] { return player()->position() > ms; }, 10000);
+    }
     bool playing() const { return player()->state() == QMediaPlayer::PlayingState; }
     bool showsLook(const char *icon, const char *text) const
     {

@@ -27,7 +27,6 @@ void exercise(QMainWindow *window)
           {"Aide|Le son est activé"});
 
     child<QAction>(window, "actionStop")->trigger();
-    check("stop", status->currentMessage(), {"Musique arrêtée", "Music stopped", "Musik gestoppt"});
     const QString screenshot = qEnvironmentVariable("SONAVEL_SCREENSHOT");
     if (!screenshot.isEmpty()) {
         // Lay the status bar out first: until then its message paints nowhere.
