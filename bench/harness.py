@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What bench/run measures with: a virtual display, a session bus and a
 headless sound server, a capture of what reaches its sink, programs that speak
 the "@event <ns>" protocol of bench_driver and bench_engine, per-process CPU

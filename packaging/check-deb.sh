@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package in a built build directory and checks it the way
 # Debian and a desktop would take it, without installing it:
 #

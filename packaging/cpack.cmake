@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in a build directory configured with
 # -DCMAKE_INSTALL_PREFIX=/usr. The package installs under the prefix the
 # build was configured with, which is also the one the desktop entry's Path=

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders Sonavel's images from the SVG sources beside this script, with
 # rsvg-convert (librsvg2-bin), ImageMagick and icotool (icoutils):
 #

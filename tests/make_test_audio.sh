@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the small audio files the tests play. MP3s come from lame (which writes
 # the duration header the player needs), tags from lame's own ID3v2 options.
 set -eu

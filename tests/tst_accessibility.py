@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sonavel as a screen reader has it: the accessibility bus on the run's session
 # bus, the real program on a virtual display with a song on its command line.
 import os, subprocess, sys, time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every catalogue must translate every tr() text of its sources: lupdate reads
 // them into a scratch copy of each, and marks what it had to add unfinished.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window from outside: playerctl on the session bus (scripts/test starts a
 // private one), files from the command line and drops, a second start.
 

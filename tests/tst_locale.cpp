@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tst_locale fr|en|de`: the program's own start-up (runSonavel()), then texts fetched later in
 // that language (the form, built first, stays French), and a quit returning 0.
 // SONAVEL_SCREENSHOT=<file.png> saves the window stopped (the README's pictures).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's commands: actions and buttons, keys, volume and mute, quit, about.
 
 #include "sonavel_config.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window with real media (play, pause and stop: tst_soundpath, which hears
 // them), and thousands of random commands after which it must agree with the player.
 

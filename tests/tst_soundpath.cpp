@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the controls do to the sound leaving the player, recorded at the sink
 // of the private sound server (scripts/sound-server).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's update set-up against a fake maintenance tool beside the test binary.
 
 #include "mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts Sonavel with the program's own start-up and drives its window from inside, the
 // way a user would, taking commands one a line on standard input:
 //

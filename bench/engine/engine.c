@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* The engine alone: GStreamer's playbin with its default audio sink, driven by
  * the same commands, one a line on standard input, as bench_driver drives
  * Sonavel's window:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor for start-up and memory: the least a Qt 5 Widgets audio player can
 // be. A window with a few buttons, sliders and labels, a menu bar, a status bar
 // and one QMediaPlayer, made before the window is shown, as a player would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* Starts a program and reports, from X11 events rather than by polling, when
  * its first top-level window is mapped.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update checker against stand-in maintenance tools: what it makes of
 // their output, every way a check ends, and its button and windows.
 
