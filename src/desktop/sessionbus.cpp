@@ -6,29 +6,21 @@
 #include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QUrl>
 
-#include <cerrno>
 #include <cstddef>
 #include <cstring>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 
-// Waits for `events` on `fd` until `deadline`.
-bool ready(int fd, short events, const QDeadlineTimer &deadline)
-{
-    pollfd waited{fd, events, 0};
-    int result;
-    while ((result = ::poll(&waited, 1, int(deadline.remainingTime()))) < 0 && errno == EINTR) {}
-    return result == 1 && (waited.revents & events);
-}
-
 // Whether the bus at this one local address answers the first step of a
 // connection, the authentication, before `deadline`: OK or not, it is awake.
+// A stopped bus still takes the connection (the kernel queues it) but never
+// answers.
 bool answers(const QByteArray &entry, const QDeadlineTimer &deadline)
 {
     sockaddr_un address{};
@@ -43,17 +35,22 @@ bool answers(const QByteArray &entry, const QDeadlineTimer &deadline)
     if (path.isEmpty() || path.size() >= int(sizeof address.sun_path))
         return false;
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    // Not blocking: a local connection is made at once, or refused when the
+    // bus's queue of connections is full.
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const QByteArray hello = QByteArray(1, '\0') + "AUTH EXTERNAL " + QByteArray::number(::getuid()).toHex() + "\r\n";
-    char reply[64];
-    const bool ok = fd >= 0
-        && (::connect(fd, reinterpret_cast<sockaddr *>(&address), socklen_t(offsetof(sockaddr_un, sun_path) + size_t(path.size()))) == 0
-            || (errno == EINPROGRESS && ready(fd, POLLOUT, deadline)))
-        && ::send(fd, hello.constData(), size_t(hello.size()), MSG_NOSIGNAL) == hello.size()
-        && ready(fd, POLLIN, deadline) && ::recv(fd, reply, sizeof reply, 0) > 0;
-    if (fd >= 0)
+    if (fd < 0)
+        return false;
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), socklen_t(offsetof(sockaddr_un, sun_path) + size_t(path.size()))) != 0) {
         ::close(fd);
-    return ok;
+        return false;
+    }
+    // The socket takes the descriptor, and closes it.
+    QLocalSocket socket;
+    if (!socket.setSocketDescriptor(fd))
+        return false;
+    socket.write(QByteArray(1, '\0') + "AUTH EXTERNAL " + QByteArray::number(::getuid()).toHex() + "\r\n");
+    socket.flush();
+    return socket.waitForReadyRead(int(deadline.remainingTime()));
 }
 
 bool busAnswers(const QByteArray &addresses, int timeoutMs)
