@@ -137,6 +137,12 @@ struct WindowFixture
     QString status() const { return window->statusBar()->currentMessage(); }
     QString label(const char *name) const { return child<QLabel>(window, name)->text(); }
     QString labels() const { return QStringList{label("label_fileName"), label("label_albumTitle"), label("label_albumArtist")}.join('|'); }
+    // Marks the three track labels, so that a load must fill them itself.
+    void markLabels() const
+    {
+        for (const char *name : {"label_fileName", "label_albumTitle", "label_albumArtist"})
+            child<QLabel>(window, name)->setText("?");
+    }
     QAction *action(const char *name) const { return child<QAction>(window, name); }
     void press(const char *button) const { child<QPushButton>(window, button)->click(); }
     void open(const QString &path, std::function<void()> chosen = {}) const

@@ -167,8 +167,7 @@ private slots:
         QCOMPARE(enter.isAccepted(), droppable);
         for (int way = droppable ? 0 : 1; way < (fifo ? 4 : 2); ++way) {
             window->stopPlayback();
-            for (const char *shown : {"label_fileName", "label_albumTitle", "label_albumArtist"})
-                child<QLabel>(window, shown)->setText("?");
+            markLabels();
             QDropEvent dropped(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QProcess second;
             if (way == 0)
@@ -224,8 +223,7 @@ private slots:
         QFETCH(QString, argument);
         QFETCH(QString, played);
         window->stopPlayback();
-        for (const char *shown : {"label_fileName", "label_albumTitle", "label_albumArtist"})
-            child<QLabel>(window, shown)->setText("?");
+        markLabels();
         QProcess second;
         second.setWorkingDirectory(files.path());
         QElapsedTimer clock;
